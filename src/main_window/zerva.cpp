@@ -1,0 +1,125 @@
+#include "main_window/zerva.h"
+
+#include "platform/check_box.h"
+#include "platform/do_events.h"
+#include "platform/list_view.h"
+#include "platform/trap.h"
+#include "process/list_processes.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+namespace zerva {
+
+Zerva::Zerva(ZervaPlatform platform, QWidget* parent)
+    : QMainWindow(parent), m_platform(std::move(platform))
+{
+    setObjectName(QStringLiteral("Zerva"));
+    m_form.setupUi(this, m_platform.refreshIntervalMs);
+    resize(463, 319);
+
+    connect(m_form.cmdRefresh, &QPushButton::clicked, this, &Zerva::cmdRefresh_Click);
+    connect(m_form.cmdExit, &QPushButton::clicked, this, &Zerva::cmdExit_Click);
+    connect(m_form.Check1, &CheckBox::Click, this, &Zerva::Check1_Click);
+    connect(m_form.Check2, &CheckBox::Click, this, &Zerva::Check2_Click);
+    connect(m_form.Timer1, &QTimer::timeout, this, &Zerva::Timer1_Timer);
+    connect(m_form.List1, &ListView::DblClick, this, &Zerva::List1_DblClick);
+    connect(m_form.BufList, &ListView::DblClick, this, &Zerva::BufList_DblClick);
+}
+
+Zerva::~Zerva() = default;
+
+void Zerva::Form_Load()
+{
+    DoEvents();
+    setWindowTitle(QStringLiteral("Zerva V1.0"));
+    // From here on a failing step is skipped and start-up goes on.
+    Trap([&] { startBanner(); });
+    Trap([&] { loadTrusted(); });
+    Trap([&] { m_form.Check2->setValue(CheckBox::Ticked); });   // enables Timer1
+    Trap([&] { cmdRefresh_Click(); });
+}
+
+void Zerva::cmdRefresh_Click()
+{
+    // A refresh started here (a timer tick, a click) runs to its end before
+    // this one goes on; m_UseList1 is read only afterwards, so the two lists
+    // keep alternating.
+    DoEvents();
+    if (m_UseList1)
+        fillAndShow(*m_form.List1, *m_form.BufList);
+    else
+        fillAndShow(*m_form.BufList, *m_form.List1);
+}
+
+void Zerva::fillAndShow(ListView& fill, ListView& other)
+{
+    ListView& list1 = *m_form.List1;
+    ListView& bufList = *m_form.BufList;
+    const bool hadFocus = other.hasFocus();
+
+    Trap([&] { fill.adoptSort(other); });
+    Trap([&] { ListProcesses(fill, *m_platform.processes, *m_form.Check1, *m_form.TrList); });
+    Trap([&] { fill.adoptSelection(other); });
+    // BufList's visibility is always set before List1's.
+    Trap([&] { bufList.setVisible(&fill == &bufList); });
+    Trap([&] { list1.setVisible(&fill == &list1); });
+    Trap([&] { fill.adoptScroll(other); });
+    if (hadFocus)
+        Trap([&] { fill.setFocus(); });
+    m_UseList1 = &fill == &bufList;
+    Trap([&] {
+        m_form.lblOS->setText(QStringLiteral("Toplam ") + QString::number(fill.count())
+                              + QStringLiteral(" Process"));
+    });
+}
+
+void Zerva::Check1_Click()
+{
+    cmdRefresh_Click();
+}
+
+void Zerva::Check2_Click()
+{
+    if (m_form.Check2->value() == CheckBox::Ticked)
+        m_form.Timer1->start();
+    if (m_form.Check2->value() == CheckBox::Unticked)
+        m_form.Timer1->stop();
+}
+
+void Zerva::Timer1_Timer()
+{
+    cmdRefresh_Click();
+}
+
+void Zerva::cmdExit_Click()
+{
+    close();
+}
+
+void Zerva::closeEvent(QCloseEvent* event)
+{
+    // The window is gone for good: its timer stops with it.
+    m_form.Timer1->stop();
+    QMainWindow::closeEvent(event);
+}
+
+void Zerva::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void Zerva::List1_DblClick()
+{
+    showDetails(*m_form.List1);
+}
+
+void Zerva::BufList_DblClick()
+{
+    showDetails(*m_form.BufList);
+}
+
+} // namespace zerva

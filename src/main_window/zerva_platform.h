@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/process_source.h"
+
+#include <memory>
+
+namespace zerva {
+
+// The platform pieces the main window works with. main() hands it the real
+// ones; tests hand it fakes.
+struct ZervaPlatform {
+    std::unique_ptr<ProcessSource> processes;
+    int refreshIntervalMs = 500;
+};
+
+// The real pieces of the platform the program runs on.
+ZervaPlatform MakeSystemPlatform();
+
+} // namespace zerva

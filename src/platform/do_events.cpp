@@ -1,0 +1,13 @@
+#include "platform/do_events.h"
+
+#include <QCoreApplication>
+
+namespace zerva {
+
+void DoEvents()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+} // namespace zerva

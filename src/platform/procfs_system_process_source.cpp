@@ -1,0 +1,11 @@
+#include "platform/procfs_process_source.h"
+#include "platform/system_process_source.h"
+
+namespace zerva {
+
+std::unique_ptr<ProcessSource> MakeSystemProcessSource()
+{
+    return std::make_unique<ProcfsProcessSource>("/proc");
+}
+
+} // namespace zerva

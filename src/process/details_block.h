@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/process_source.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace zerva {
+
+// The seven-line details block of a process row; every line ends with CR LF.
+QString DetailsBlock(const ProcessInfo& process);
+
+// PageFileUsage / 1000 rounded half to even ("2.5" gives 2, "3.5" gives 4);
+// null gives empty text.
+QString KilobytesText(const std::optional<std::int64_t>& bytes);
+
+} // namespace zerva

@@ -1,0 +1,44 @@
+#include "process/list_processes.h"
+
+#include "platform/check_box.h"
+#include "platform/list_view.h"
+#include "platform/process_source.h"
+#include "platform/trap.h"
+#include "process/details_block.h"
+#include "trusted/is_trusted.h"
+
+#include <vector>
+
+namespace zerva {
+
+void ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1, const ListView& trList)
+{
+    ListFill fill(list);
+    list.clear();
+
+    std::vector<ProcessInfo> processes;
+    if (!Trap([&] { source.snapshot(processes); }))
+        return;   // an unreachable source leaves the list empty
+
+    for (const ProcessInfo& p : processes) {
+        // One process that cannot be listed must not cost the others theirs.
+        Trap([&] {
+            const QString caption = p.caption ? QString::fromStdString(*p.caption) : QString();
+            if (!p.executablePath) {
+                if (check1.value() == 1)
+                    list.setKey(list.add(caption), p.pid);
+                return;
+            }
+            const QString path = QString::fromStdString(*p.executablePath);
+            QString copy = path;   // IsTrusted lower-cases its argument
+            if (IsTrusted(copy, check1.value(), trList))
+                return;
+            const int row = list.add(caption);
+            list.setKey(row, p.pid);
+            list.setSubItem(row, 1, path);
+            list.setSubItem(row, 2, DetailsBlock(p));
+        });
+    }
+}
+
+} // namespace zerva

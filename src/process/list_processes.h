@@ -1,0 +1,15 @@
+#pragma once
+
+namespace zerva {
+
+class CheckBox;
+class ListView;
+class ProcessSource;
+
+// Empties `list` and fills it with a fresh snapshot from `source`: one row
+// per shown process with its caption, path and details block. A process
+// with a path is left out when IsTrusted says so; one without a path is
+// listed, caption only, while `check1` ("Guvenilirleri goster") is ticked.
+void ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1, const ListView& trList);
+
+} // namespace zerva

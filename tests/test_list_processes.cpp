@@ -1,0 +1,94 @@
+#include "fakes/fake_process_source.h"
+#include "platform/check_box.h"
+#include "platform/list_view.h"
+#include "process/details_block.h"
+#include "process/list_processes.h"
+
+#include <QtTest>
+
+using namespace zerva;
+using zerva::test::FakeProcessSource;
+using zerva::test::MakeProcess;
+
+class TestListProcesses : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void whichProcessesAreListed_data()
+    {
+        QTest::addColumn<int>("check1");
+        QTest::addColumn<QStringList>("rows");
+        // trusted "/bin/t", plain "/bin/p", no path "kthread", empty path "e"
+        QTest::newRow("unticked") << 0 << QStringList{"p", "e"};
+        QTest::newRow("ticked") << 1 << QStringList{"t", "p", "kthread", "e"};
+    }
+    void whichProcessesAreListed()
+    {
+        QFETCH(int, check1);
+        QFETCH(QStringList, rows);
+        FakeProcessSource source;
+        source.processes = {MakeProcess(1, "t", "/bin/T"), MakeProcess(2, "p", "/bin/p"),
+                            MakeProcess(3, "kthread", std::nullopt), MakeProcess(4, "e", "")};
+        ListView list, trList;
+        trList.add("/bin/t");
+        CheckBox box(QString{});
+        box.setValue(check1);
+        ListProcesses(list, source, box, trList);
+        QStringList got;
+        for (int i = 0; i < list.count(); ++i)
+            got << list.text(i);
+        QCOMPARE(got, rows);
+    }
+
+    void rowTexts()
+    {
+        FakeProcessSource source;
+        source.processes = {MakeProcess(7, "Cap", "/Opt/App/Cap"), MakeProcess(8, "k", std::nullopt),
+                            MakeProcess(9, "e", "")};
+        ListView list, trList;
+        trList.add("/other");
+        CheckBox box(QString{});
+        box.setValue(1);
+        ListProcesses(list, source, box, trList);
+        QCOMPARE(list.count(), 3);
+        // Path keeps its letter case; the trust test works on a copy.
+        QCOMPARE(list.subItem(0, 1), QStringLiteral("/Opt/App/Cap"));
+        QCOMPARE(list.subItem(0, 2), DetailsBlock(source.processes[0]));
+        QCOMPARE(list.key(0), qint64(7));
+        // Caption-only row.
+        QCOMPARE(list.text(1), QStringLiteral("k"));
+        QCOMPARE(list.subItem(1, 1), QString());
+        QCOMPARE(list.subItem(1, 2), QString());
+        // Empty path takes the path branch: full details block.
+        QCOMPARE(list.subItem(2, 1), QString());
+        QCOMPARE(list.subItem(2, 2).count(QStringLiteral("\r\n")), 7);
+    }
+
+    void replacesRowsAndKeepsSourceOrder()
+    {
+        FakeProcessSource source;
+        source.processes = {MakeProcess(3, "c", "/c"), MakeProcess(1, "a", "/a"), MakeProcess(2, "b", "/b")};
+        ListView list, trList;
+        CheckBox box(QString{});
+        ListProcesses(list, source, box, trList);
+        ListProcesses(list, source, box, trList);
+        QCOMPARE(list.count(), 3);
+        QCOMPARE(list.text(0), QStringLiteral("c"));
+        QCOMPARE(list.text(2), QStringLiteral("b"));
+    }
+
+    void unavailableSourceLeavesListEmpty()
+    {
+        FakeProcessSource source;
+        source.processes = {MakeProcess(1, "a", "/a")};
+        ListView list, trList;
+        CheckBox box(QString{});
+        ListProcesses(list, source, box, trList);
+        QCOMPARE(list.count(), 1);
+        source.available = false;
+        ListProcesses(list, source, box, trList);
+        QCOMPARE(list.count(), 0);
+    }
+};
+
+QTEST_MAIN(TestListProcesses)
+#include "test_list_processes.moc"
