@@ -7,6 +7,12 @@ CMAKE_ARGS ?=
 ifneq ($(CI),)
 WERROR := -DZERVA_WERROR=ON
 endif
+# ccache speeds up rebuilds where it is installed; nothing needs it.
+CCACHE := $(shell command -v ccache 2>/dev/null)
+ifneq ($(CCACHE),)
+LAUNCHER := -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE)
+endif
+CONFIGURE = cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(WERROR) $(LAUNCHER) $(CMAKE_ARGS)
 
 .PHONY: all deps configure build run test clean
 
@@ -16,10 +22,10 @@ deps:
 	@scripts/install-deps
 
 $(BUILD)/build.ninja: | deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(WERROR) $(CMAKE_ARGS)
+	$(CONFIGURE)
 
 configure: deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(WERROR) $(CMAKE_ARGS)
+	$(CONFIGURE)
 
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
@@ -33,4 +39,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD)*
+
+# Further targets (bench, fuzz, package, ...) live in mk/*.mk.
+-include $(sort $(wildcard mk/*.mk))

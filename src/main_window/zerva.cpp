@@ -19,6 +19,7 @@ Zerva::Zerva(ZervaPlatform platform, QWidget* parent)
     setObjectName(QStringLiteral("Zerva"));
     m_form.setupUi(this, m_platform.refreshIntervalMs);
     resize(463, 319);
+    buildMenus();
 
     connect(m_form.cmdRefresh, &QPushButton::clicked, this, &Zerva::cmdRefresh_Click);
     connect(m_form.cmdExit, &QPushButton::clicked, this, &Zerva::cmdExit_Click);

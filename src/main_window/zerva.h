@@ -37,6 +37,9 @@ private:
     void cmdExit_Click();
     void List1_DblClick();
     void BufList_DblClick();
+    void GPE_Click();
+
+    void buildMenus();
 
     void fillAndShow(ListView& fill, ListView& other);
     void startBanner();

@@ -1,0 +1,8 @@
+#include "main_window/zerva.h"
+
+namespace zerva {
+
+// The menu bar.
+void Zerva::buildMenus() {}
+
+} // namespace zerva
