@@ -1,5 +1,6 @@
 #include "platform/procfs_process_source.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -10,45 +11,6 @@
 namespace zerva {
 
 namespace {
-
-class Fd {
-public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd() { if (m_fd >= 0) ::close(m_fd); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return m_fd; }
-    bool ok() const { return m_fd >= 0; }
-private:
-    int m_fd;
-};
-
-// Reads a whole (small, virtual) file into `buf`; false when it cannot be
-// opened or read.
-bool readFileAt(int dirFd, const char* name, std::string& buf)
-{
-    Fd fd(::openat(dirFd, name, O_RDONLY | O_CLOEXEC));
-    if (!fd.ok())
-        return false;
-    buf.resize(buf.capacity() < 4096 ? 4096 : buf.capacity());
-    std::size_t used = 0;
-    for (;;) {
-        if (used == buf.size())
-            buf.resize(buf.size() * 2);
-        const ssize_t n = ::read(fd.get(), buf.data() + used, buf.size() - used);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            buf.clear();
-            return false;
-        }
-        if (n == 0)
-            break;
-        used += static_cast<std::size_t>(n);
-    }
-    buf.resize(used);
-    return true;
-}
 
 bool isPid(const char* name)
 {
@@ -71,7 +33,7 @@ std::int64_t toInt(std::string_view s, bool& ok)
 } // namespace
 
 ProcfsProcessSource::ProcfsProcessSource(std::string root)
-    : m_root(std::move(root)), m_pageSize(::sysconf(_SC_PAGESIZE))
+    : m_root(std::move(root)), m_pageSize(::sysconf(_SC_PAGESIZE)), m_buf(4096)
 {
     if (m_pageSize <= 0)
         m_pageSize = 4096;
@@ -79,44 +41,81 @@ ProcfsProcessSource::ProcfsProcessSource(std::string root)
 
 bool ProcfsProcessSource::snapshot(std::vector<ProcessInfo>& out)
 {
+    const std::size_t expected = out.size();
     out.clear();
     DIR* dir = ::opendir(m_root.c_str());
     if (!dir)
         return false;
-    const int rootFd = ::dirfd(dir);
+    out.reserve(expected);
     while (const dirent* entry = ::readdir(dir)) {
         if (!isPid(entry->d_name))
             continue;
-        Fd pidFd(::openat(rootFd, entry->d_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (!pidFd.ok())
-            continue;   // ended since readdir
         ProcessInfo info;
         bool ok = false;
-        info.pid = toInt(entry->d_name, ok);
-        if (!ok || !readProcess(pidFd.get(), info))
-            continue;
+        const std::string_view pid(entry->d_name);
+        info.pid = toInt(pid, ok);
+        if (!ok || !readProcess(pid, info))
+            continue;   // ended since readdir
         out.push_back(std::move(info));
     }
     ::closedir(dir);
     return true;
 }
 
-bool ProcfsProcessSource::readProcess(int dirFd, ProcessInfo& info)
+const char* ProcfsProcessSource::pathOf(const char* name)
 {
+    m_path.resize(m_dirLen);
+    m_path += name;
+    return m_path.c_str();
+}
+
+// One read() per file in the usual case: /proc files hand out all they
+// have in one call, so a read that leaves room in the buffer was the last.
+bool ProcfsProcessSource::readFile(const char* name)
+{
+    m_len = 0;
+    const int fd = ::open(pathOf(name), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = true;
+    for (;;) {
+        if (m_len == m_buf.size())
+            m_buf.resize(m_buf.size() * 2);
+        const ssize_t n = ::read(fd, m_buf.data() + m_len, m_buf.size() - m_len);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            m_len = 0;
+            ok = false;
+            break;
+        }
+        m_len += static_cast<std::size_t>(n);
+        if (n == 0 || m_len < m_buf.size())
+            break;
+    }
+    ::close(fd);
+    return ok;
+}
+
+bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
+{
+    m_path.assign(m_root).append("/").append(pid).append("/");
+    m_dirLen = m_path.size();
+
     // stat: "pid (comm) state ppid ..." where comm may hold blanks and
     // parentheses, so the fields start after the last ')'.
-    if (!readFileAt(dirFd, "stat", m_buf))
+    if (!readFile("stat"))
         return false;
-    const std::size_t open = m_buf.find('(');
-    const std::size_t close = m_buf.rfind(')');
-    if (open == std::string::npos || close == std::string::npos || close < open)
+    const std::string_view stat(m_buf.data(), m_len);
+    const std::size_t open = stat.find('(');
+    const std::size_t close = stat.rfind(')');
+    if (open == std::string_view::npos || close == std::string_view::npos || close < open)
         return false;
-    std::string comm = m_buf.substr(open + 1, close - open - 1);
+    std::string comm(stat.substr(open + 1, close - open - 1));
 
     // Fields after comm, numbered as in proc(5): 3 state ... 19 nice,
     // 20 num_threads, 24 rss.
-    std::string_view rest(m_buf);
-    rest.remove_prefix(close + 1);
+    std::string_view rest = stat.substr(close + 1);
     int field = 2;
     std::size_t pos = 0;
     while (pos < rest.size() && field < 24) {
@@ -147,18 +146,18 @@ bool ProcfsProcessSource::readProcess(int dirFd, ProcessInfo& info)
     // exe: other users' processes (EACCES) and kernel threads (ENOENT) give
     // no path.
     char link[4096];
-    const ssize_t n = ::readlinkat(dirFd, "exe", link, sizeof link);
+    const ssize_t n = ::readlink(pathOf("exe"), link, sizeof link);
     if (n >= 0 && static_cast<std::size_t>(n) < sizeof link)
         info.executablePath.emplace(link, static_cast<std::size_t>(n));
 
-    if (readFileAt(dirFd, "cmdline", m_buf) && !m_buf.empty()) {
-        while (!m_buf.empty() && m_buf.back() == '\0')
-            m_buf.pop_back();
-        for (char& c : m_buf)
-            if (c == '\0')
-                c = ' ';
-        if (!m_buf.empty())
-            info.commandLine = m_buf;
+    if (readFile("cmdline")) {
+        std::size_t len = m_len;
+        while (len > 0 && m_buf[len - 1] == '\0')
+            --len;
+        if (len > 0) {
+            std::string& line = info.commandLine.emplace(m_buf.data(), len);
+            std::replace(line.begin(), line.end(), '\0', ' ');
+        }
     }
 
     if (info.executablePath) {

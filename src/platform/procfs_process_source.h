@@ -3,6 +3,8 @@
 #include "platform/process_source.h"
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace zerva {
 
@@ -15,13 +17,22 @@ public:
     bool snapshot(std::vector<ProcessInfo>& out) override;
 
 private:
-    // Fills `info` from the open /proc/PID directory; false when the process
+    // Fills `info` from the files of /proc/PID; false when the process
     // vanished (or its stat is unreadable) and must be skipped.
-    bool readProcess(int dirFd, ProcessInfo& info);
+    bool readProcess(std::string_view pid, ProcessInfo& info);
+    // Reads the file `name` of the current process into m_buf; m_len bytes.
+    bool readFile(const char* name);
+    // m_path holds "<root>/<pid>/" followed by `name`.
+    const char* pathOf(const char* name);
 
     std::string m_root;
     long m_pageSize;
-    std::string m_buf;   // reused between files and scans
+    // Reused between files and scans: a scan allocates nothing of its own
+    // beyond the strings it hands out.
+    std::vector<char> m_buf;
+    std::size_t m_len = 0;
+    std::string m_path;
+    std::size_t m_dirLen = 0;
 };
 
 } // namespace zerva
