@@ -47,6 +47,7 @@ bool ProcfsProcessSource::snapshot(std::vector<ProcessInfo>& out)
     if (!dir)
         return false;
     out.reserve(expected);
+    m_rootFd = ::dirfd(dir);
     while (const dirent* entry = ::readdir(dir)) {
         if (!isPid(entry->d_name))
             continue;
@@ -74,7 +75,7 @@ const char* ProcfsProcessSource::pathOf(const char* name)
 bool ProcfsProcessSource::readFile(const char* name)
 {
     m_len = 0;
-    const int fd = ::open(pathOf(name), O_RDONLY | O_CLOEXEC);
+    const int fd = ::openat(m_rootFd, pathOf(name), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
     bool ok = true;
@@ -99,7 +100,8 @@ bool ProcfsProcessSource::readFile(const char* name)
 
 bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
 {
-    m_path.assign(m_root).append("/").append(pid).append("/");
+    // Paths relative to the open root: the kernel walks "PID/stat" only.
+    m_path.assign(pid).append("/");
     m_dirLen = m_path.size();
 
     // stat: "pid (comm) state ppid ..." where comm may hold blanks and
@@ -114,39 +116,34 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
     std::string comm(stat.substr(open + 1, close - open - 1));
 
     // Fields after comm, numbered as in proc(5): 3 state ... 19 nice,
-    // 20 num_threads, 24 rss.
-    std::string_view rest = stat.substr(close + 1);
-    int field = 2;
-    std::size_t pos = 0;
-    while (pos < rest.size() && field < 24) {
-        while (pos < rest.size() && rest[pos] == ' ')
-            ++pos;
-        std::size_t end = rest.find_first_of(" \n", pos);
-        if (end == std::string_view::npos)
-            end = rest.size();
-        ++field;
-        const std::string_view value = rest.substr(pos, end - pos);
+    // 20 num_threads, 24 rss. Fields are separated by blanks; the line ends
+    // with a newline.
+    const char* p = stat.data() + close + 1;
+    const char* const end = stat.data() + stat.size();
+    for (int field = 3; field <= 24 && p < end; ++field) {
+        while (p < end && *p == ' ')
+            ++p;
+        const char* v = p;
+        while (p < end && *p != ' ' && *p != '\n')
+            ++p;
+        if (field < 19 || field == 21 || field == 22 || field == 23)
+            continue;
         bool ok = false;
-        if (field == 19) {
-            const std::int64_t nice = toInt(value, ok);
-            if (ok)
-                info.priority = 20 - nice;
-        } else if (field == 20) {
-            const std::int64_t threads = toInt(value, ok);
-            if (ok)
-                info.threadCount = threads;
-        } else if (field == 24) {
-            const std::int64_t pages = toInt(value, ok);
-            if (ok)
-                info.pageFileUsage = pages * m_pageSize;
-        }
-        pos = end;
+        const std::int64_t value = toInt(std::string_view(v, static_cast<std::size_t>(p - v)), ok);
+        if (!ok)
+            continue;
+        if (field == 19)
+            info.priority = 20 - value;
+        else if (field == 20)
+            info.threadCount = value;
+        else
+            info.pageFileUsage = value * m_pageSize;
     }
 
     // exe: other users' processes (EACCES) and kernel threads (ENOENT) give
     // no path.
     char link[4096];
-    const ssize_t n = ::readlink(pathOf("exe"), link, sizeof link);
+    const ssize_t n = ::readlinkat(m_rootFd, pathOf("exe"), link, sizeof link);
     if (n >= 0 && static_cast<std::size_t>(n) < sizeof link)
         info.executablePath.emplace(link, static_cast<std::size_t>(n));
 

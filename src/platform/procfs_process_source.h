@@ -22,7 +22,7 @@ private:
     bool readProcess(std::string_view pid, ProcessInfo& info);
     // Reads the file `name` of the current process into m_buf; m_len bytes.
     bool readFile(const char* name);
-    // m_path holds "<root>/<pid>/" followed by `name`.
+    // m_path holds "<pid>/" followed by `name`, relative to m_rootFd.
     const char* pathOf(const char* name);
 
     std::string m_root;
@@ -31,6 +31,7 @@ private:
     // beyond the strings it hands out.
     std::vector<char> m_buf;
     std::size_t m_len = 0;
+    int m_rootFd = -1;
     std::string m_path;
     std::size_t m_dirLen = 0;
 };
