@@ -6,6 +6,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace zerva {
@@ -37,6 +38,37 @@ ProcfsProcessSource::ProcfsProcessSource(std::string root)
 {
     if (m_pageSize <= 0)
         m_pageSize = 4096;
+    // Two open files per process: ask for room for a few thousand processes
+    // (the soft limit is often 1024 while the hard one is far higher; the
+    // program waits on its files with poll(), not select(), so more is
+    // harmless), and leave a reserve for everything else.
+    rlimit lim{};
+    if (::getrlimit(RLIMIT_NOFILE, &lim) == 0) {
+        const rlim_t want = lim.rlim_max == RLIM_INFINITY ? 16384 : std::min<rlim_t>(lim.rlim_max, 16384);
+        if (lim.rlim_cur != RLIM_INFINITY && lim.rlim_cur < want) {
+            rlimit raised = lim;
+            raised.rlim_cur = want;
+            if (::setrlimit(RLIMIT_NOFILE, &raised) == 0)
+                lim = raised;
+        }
+        const rlim_t usable = lim.rlim_cur == RLIM_INFINITY ? 16384 : lim.rlim_cur;
+        m_maxHeld = usable > 512 ? static_cast<std::size_t>((usable - 512) / 2) : 0;
+    }
+}
+
+ProcfsProcessSource::~ProcfsProcessSource()
+{
+    for (auto& [pid, held] : m_held)
+        release(held);
+}
+
+void ProcfsProcessSource::release(Held& held)
+{
+    if (held.stat >= 0)
+        ::close(held.stat);
+    if (held.cmdline >= 0)
+        ::close(held.cmdline);
+    held.stat = held.cmdline = -1;
 }
 
 bool ProcfsProcessSource::snapshot(std::vector<ProcessInfo>& out)
@@ -48,6 +80,7 @@ bool ProcfsProcessSource::snapshot(std::vector<ProcessInfo>& out)
         return false;
     out.reserve(expected);
     m_rootFd = ::dirfd(dir);
+    ++m_scan;
     while (const dirent* entry = ::readdir(dir)) {
         if (!isPid(entry->d_name))
             continue;
@@ -60,6 +93,15 @@ bool ProcfsProcessSource::snapshot(std::vector<ProcessInfo>& out)
         out.push_back(std::move(info));
     }
     ::closedir(dir);
+    // The files of processes that have ended.
+    for (auto it = m_held.begin(); it != m_held.end();) {
+        if (it->second.scan != m_scan) {
+            release(it->second);
+            it = m_held.erase(it);
+        } else {
+            ++it;
+        }
+    }
     return true;
 }
 
@@ -72,29 +114,38 @@ const char* ProcfsProcessSource::pathOf(const char* name)
 
 // One read() per file in the usual case: /proc files hand out all they
 // have in one call, so a read that leaves room in the buffer was the last.
-bool ProcfsProcessSource::readFile(const char* name)
+bool ProcfsProcessSource::readAll(int fd)
 {
     m_len = 0;
-    const int fd = ::openat(m_rootFd, pathOf(name), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool ok = true;
     for (;;) {
         if (m_len == m_buf.size())
             m_buf.resize(m_buf.size() * 2);
-        const ssize_t n = ::read(fd, m_buf.data() + m_len, m_buf.size() - m_len);
+        const ssize_t n = ::pread(fd, m_buf.data() + m_len, m_buf.size() - m_len, static_cast<off_t>(m_len));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
             m_len = 0;
-            ok = false;
-            break;
+            return false;
         }
         m_len += static_cast<std::size_t>(n);
         if (n == 0 || m_len < m_buf.size())
-            break;
+            return true;
     }
-    ::close(fd);
+}
+
+bool ProcfsProcessSource::readFile(const char* name, int& held, bool keep)
+{
+    if (held >= 0)
+        return readAll(held);
+    m_len = 0;
+    const int fd = ::openat(m_rootFd, pathOf(name), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = readAll(fd);
+    if (keep && ok)
+        held = fd;
+    else
+        ::close(fd);
     return ok;
 }
 
@@ -104,10 +155,29 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
     m_path.assign(pid).append("/");
     m_dirLen = m_path.size();
 
+    Held* held = nullptr;
+    const auto found = m_held.find(info.pid);
+    if (found != m_held.end())
+        held = &found->second;
+    else if (m_held.size() < m_maxHeld)
+        held = &m_held[info.pid];
+    Held none;
+    Held& files = held ? *held : none;
+    files.scan = m_scan;
+
     // stat: "pid (comm) state ppid ..." where comm may hold blanks and
-    // parentheses, so the fields start after the last ')'.
-    if (!readFile("stat"))
+    // parentheses, so the fields start after the last ')'. Its open file
+    // fails, or reads nothing, once its process has ended: then both files
+    // belonged to that process and the number is opened anew.
+    bool haveStat = readFile("stat", files.stat, held != nullptr) && m_len > 0;
+    if (!haveStat && files.stat >= 0) {
+        release(files);
+        haveStat = readFile("stat", files.stat, held != nullptr) && m_len > 0;
+    }
+    if (!haveStat) {
+        release(files);
         return false;
+    }
     const std::string_view stat(m_buf.data(), m_len);
     const std::size_t open = stat.find('(');
     const std::size_t close = stat.rfind(')');
@@ -147,7 +217,7 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
     if (n >= 0 && static_cast<std::size_t>(n) < sizeof link)
         info.executablePath.emplace(link, static_cast<std::size_t>(n));
 
-    if (readFile("cmdline")) {
+    if (readFile("cmdline", files.cmdline, held != nullptr)) {
         std::size_t len = m_len;
         while (len > 0 && m_buf[len - 1] == '\0')
             --len;
