@@ -2,20 +2,22 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace zerva::bench {
 
-double TimeToFirstPaintMs(const char* exe)
+StartUp TimeToFirstPaint(const char* exe)
 {
+    StartUp result;
     int out[2];
     if (::pipe(out) != 0)
-        return -1;
+        return result;
     const auto t0 = std::chrono::steady_clock::now();
     const pid_t pid = ::fork();
     if (pid < 0)
-        return -1;
+        return result;
     if (pid == 0) {
         ::dup2(out[1], STDOUT_FILENO);
         ::close(out[0]);
@@ -30,10 +32,16 @@ double TimeToFirstPaintMs(const char* exe)
     const auto t1 = std::chrono::steady_clock::now();
     ::close(out[0]);
     int status = 0;
-    ::waitpid(pid, &status, 0);
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
     if (!painted)
-        return -1;
-    return std::chrono::duration<double, std::milli>(t1 - t0).count();
+        return result;
+    auto ms = [](const timeval& tv) {
+        return static_cast<double>(tv.tv_sec) * 1e3 + static_cast<double>(tv.tv_usec) / 1e3;
+    };
+    result.wallMs = std::chrono::duration<double, std::milli>(t1 - t0).count();
+    result.cpuMs = ms(usage.ru_utime) + ms(usage.ru_stime);
+    return result;
 }
 
 } // namespace zerva::bench
