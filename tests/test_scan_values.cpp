@@ -201,6 +201,37 @@ private Q_SLOTS:
         p.pageFileUsage = number;
         QCOMPARE(DetailsBlock(p), reference(p));
     }
+
+    // Last: it lowers this test process's file limit for good.
+    void noRowLostWhenFileHandlesRunOut()
+    {
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        const QDir d(root.path());
+        for (int pid = 1; pid <= 100; ++pid) {
+            const QString dir = QString::number(pid);
+            d.mkpath(dir);
+            writeFile(d.filePath(dir + "/stat"), QByteArray::number(pid) + " (p) S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 20 0 1\n");
+            writeFile(d.filePath(dir + "/cmdline"), "p");
+        }
+        rlimit lim{600, 600};
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &lim), 0);
+        ProcfsProcessSource source(root.path().toStdString());
+        // Leave fewer free handles than the source means to keep open.
+        std::vector<int> taken;
+        for (int fd = ::dup(0); fd >= 0; fd = ::dup(0)) {
+            taken.push_back(fd);
+            if (fd >= 540)
+                break;
+        }
+        for (int scan = 0; scan < 3; ++scan) {
+            std::vector<ProcessInfo> ps;
+            QVERIFY(source.snapshot(ps));
+            QCOMPARE(ps.size(), std::size_t(100));
+        }
+        for (const int fd : taken)
+            ::close(fd);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestScanValues)

@@ -138,11 +138,19 @@ bool ProcfsProcessSource::readFile(const char* name, int& held, bool keep)
     if (held >= 0)
         return readAll(held);
     m_len = 0;
-    const int fd = ::openat(m_rootFd, pathOf(name), O_RDONLY | O_CLOEXEC);
+    int fd = ::openat(m_rootFd, pathOf(name), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 && (errno == EMFILE || errno == ENFILE) && m_holding) {
+        // Out of file handles: a missing row would be worse than a slower
+        // scan, so give back the kept files and keep none from now on.
+        m_holding = false;
+        for (auto& [pid, files] : m_held)
+            release(files);
+        fd = ::openat(m_rootFd, pathOf(name), O_RDONLY | O_CLOEXEC);
+    }
     if (fd < 0)
         return false;
     const bool ok = readAll(fd);
-    if (keep && ok)
+    if (keep && ok && m_holding)
         held = fd;
     else
         ::close(fd);

@@ -61,6 +61,7 @@ private:
     unsigned m_scan = 0;
     // Open files are kept for this many processes at most (two each).
     std::size_t m_maxHeld = 0;
+    bool m_holding = true;
 };
 
 } // namespace zerva
