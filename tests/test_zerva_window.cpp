@@ -8,6 +8,8 @@
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QtTest>
@@ -98,20 +100,40 @@ private Q_SLOTS:
         QCOMPARE(control(z, name)->geometry(), rect);
     }
 
+    // The designed client area lies below the menu bar.
+    void clientBelowTheMenuBar_data()
+    {
+        QTest::addColumn<int>("menus");
+        QTest::newRow("no menu bar") << 0;
+        QTest::newRow("menus") << 3;
+    }
+
+    void clientBelowTheMenuBar()
+    {
+        QFETCH(int, menus);
+        QMainWindow window;
+        ZervaForm form;
+        form.setupUi(&window, 1000);
+        for (int i = 0; i < menus; ++i)
+            window.menuBar()->addMenu(QStringLiteral("Guvenilir %1").arg(i))->addAction(QStringLiteral("x"));
+        form.placeWindow(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.centralWidget()->size(), QSize(463, 319));
+        if (menus > 0)
+            QVERIFY(window.menuBar()->height() > 0);
+    }
+
+    // Centred before the frame was known: off by no more than the frame.
     void centredOnTheScreen()
     {
         ZervaFixture z;
         z.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(z.window.get()));
-        // Centred before the frame was known: off by no more than the frame.
-        const QPoint off = z.window->frameGeometry().center()
-            - z.window->screen()->availableGeometry().center();
-        const QMargins frame(z.window->geometry().left() - z.window->frameGeometry().left(),
-                             z.window->geometry().top() - z.window->frameGeometry().top(),
-                             z.window->frameGeometry().right() - z.window->geometry().right(),
-                             z.window->frameGeometry().bottom() - z.window->geometry().bottom());
-        QVERIFY(qAbs(off.x()) <= qMax(1, qMax(frame.left(), frame.right())));
-        QVERIFY(qAbs(off.y()) <= qMax(1, qMax(frame.top(), frame.bottom())));
+        const QRect frame = z.window->frameGeometry();
+        const QPoint off = frame.center() - z.window->screen()->availableGeometry().center();
+        QVERIFY(qAbs(off.x()) <= 1 + frame.width() - z.window->width());
+        QVERIFY(qAbs(off.y()) <= 1 + frame.height() - z.window->height());
     }
 
     // The window lays its controls out as the rule says, through the one
