@@ -5,8 +5,12 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 namespace zerva {
 
+class Banner;
+class Hakkinda;
 class ListView;
 
 // The main window: start-up, the refresh cycle over two list views used as a
@@ -24,6 +28,8 @@ public:
 
     const ZervaForm& form() const { return m_form; }
     bool useList1() const { return m_UseList1; }
+    // The About window, once the help menu has created it.
+    Hakkinda* hakkinda() const { return m_hakkinda.get(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -38,8 +44,18 @@ private:
     void List1_DblClick();
     void BufList_DblClick();
     void GPE_Click();
+    void KVR_Click();
+    void linkMacroTool_Click();
+    void linkFriendSite_Click();
+    void linkChatSite_Click();
+    void linkServerGuard_Click();
+    void linkForum_Click();
+    void linkGamePortal_Click();
+    void onlineyardim_Click();
+    void mnhakkinda_Click();
 
     void buildMenus();
+    void startLink(const char* address);
 
     void fillAndShow(ListView& fill, ListView& other);
     void startBanner();
@@ -50,6 +66,10 @@ private:
     ZervaForm m_form;
     // True: the next refresh fills List1; false: it fills BufList.
     bool m_UseList1 = false;
+    // The banner control in Frame1; belongs to the frame.
+    Banner* m_Web1 = nullptr;
+    // Shared, so that it can be destroyed where its type is known.
+    std::shared_ptr<Hakkinda> m_hakkinda;
 };
 
 } // namespace zerva

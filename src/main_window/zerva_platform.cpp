@@ -8,6 +8,8 @@ ZervaPlatform MakeSystemPlatform()
 {
     ZervaPlatform platform;
     platform.processes = MakeSystemProcessSource();
+    platform.shell = MakeSystemShell();
+    platform.banner = MakeSystemBanner;
     return platform;
 }
 

@@ -1,0 +1,11 @@
+# Tests of the Linux/Unix platform adapters, built where those adapters are.
+if(NOT WIN32)
+  file(GLOB ZERVA_POSIX_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/posix/test_*.cpp)
+  foreach(src IN LISTS ZERVA_POSIX_TESTS)
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src})
+    target_link_libraries(${name} PRIVATE zerva_test_support zerva_warnings)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
+  endforeach()
+endif()
