@@ -6,6 +6,11 @@ if(ZERVA_WEBENGINE)
   file(GLOB ZERVA_WEBENGINE_SOURCES CONFIGURE_DEPENDS
     ${CMAKE_CURRENT_LIST_DIR}/../src/platform/webengine/*.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../src/platform/webengine/*.h)
+  if(WIN32)
+    list(FILTER ZERVA_WEBENGINE_SOURCES EXCLUDE REGEX "/webengine/posix_[^/]*$")
+  else()
+    list(FILTER ZERVA_WEBENGINE_SOURCES EXCLUDE REGEX "/webengine/win_[^/]*$")
+  endif()
   # The browser's MakeSystemBanner replaces the light one.
   get_target_property(zerva_core_sources zerva_core SOURCES)
   list(FILTER zerva_core_sources EXCLUDE REGEX "/src/platform/light_system_banner\\.cpp$")

@@ -3,10 +3,12 @@
 #include "fakes/tiny_http_server.h"
 #include "main_window/zerva.h"
 #include "main_window/zerva_links.h"
+#include "platform/webengine/chromium_start.h"
 #include "platform/webengine/webengine_banner.h"
 
 #include <QLabel>
 #include <QWebEnginePage>
+#include <QWebEngineView>
 #include <QWebEngineSettings>
 #include <QtTest>
 
@@ -16,6 +18,32 @@ using namespace zerva::test;
 class TestWebEngineBanner : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void chromiumCanStart_data()
+    {
+        QTest::addColumn<bool>("asRoot");
+        QTest::addColumn<QString>("flags");
+        QTest::addColumn<bool>("sandboxDisabled");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("canStart");
+        QTest::newRow("user") << false << "" << false << QStringList{"zerva"} << true;
+        QTest::newRow("root") << true << "" << false << QStringList{"zerva"} << false;
+        QTest::newRow("root, flag in the environment")
+            << true << "--disable-gpu --no-sandbox" << false << QStringList{"zerva"} << true;
+        QTest::newRow("root, a similar flag") << true << "--no-sandboxes" << false << QStringList{"zerva"} << false;
+        QTest::newRow("root, sandbox disabled") << true << "" << true << QStringList{"zerva"} << true;
+        QTest::newRow("root, flag on the command line")
+            << true << "" << false << QStringList{"zerva", "--no-sandbox"} << true;
+    }
+    void chromiumCanStart()
+    {
+        QFETCH(bool, asRoot);
+        QFETCH(QString, flags);
+        QFETCH(bool, sandboxDisabled);
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, canStart);
+        QCOMPARE(ChromiumCanStart(asRoot, flags, sandboxDisabled, arguments), canStart);
+    }
+
     void startsAfterTheFirstPaintAndShowsThePage()
     {
         TinyHttpServer server;
@@ -24,16 +52,17 @@ private Q_SLOTS:
         host.resize(300, 100);
         auto* banner = dynamic_cast<WebEngineBanner*>(MakeSystemBanner(&host, nullptr));
         QVERIFY(banner);   // this build's banner is the browser
+        QSignalSpy loaded(banner, &WebEngineBanner::loadFinished);
         banner->Navigate(server.url("/ad.php"));
         QCoreApplication::processEvents();
-        QVERIFY(!banner->started());   // nothing painted yet
+        QVERIFY(!banner->view());   // nothing painted yet: no browser either
 
-        QSignalSpy loaded(banner, &QWebEngineView::loadFinished);
         host.show();
-        QTRY_VERIFY(banner->started());
+        QVERIFY(!banner->view());   // not even while the window is being shown
+        QTRY_VERIFY(banner->view());
         QTRY_VERIFY_WITH_TIMEOUT(loaded.count() >= 1, 60000);
         QCOMPARE(loaded.last().at(0).toBool(), true);
-        QCOMPARE(banner->title(), QStringLiteral("reklam"));
+        QCOMPARE(banner->view()->title(), QStringLiteral("reklam"));
     }
 
     void newWindowsOpenThroughTheShell()
@@ -44,11 +73,12 @@ private Q_SLOTS:
         QWidget host;
         auto* banner = new WebEngineBanner(&host, &shell);
         host.show();
-        QSignalSpy loaded(banner, &QWebEngineView::loadFinished);
+        QSignalSpy loaded(banner, &WebEngineBanner::loadFinished);
         banner->Navigate(server.url("/ad.php"));
         QTRY_VERIFY_WITH_TIMEOUT(loaded.count() >= 1, 60000);
-        banner->page()->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
-        banner->page()->runJavaScript(QStringLiteral("window.open('http://www.oyunevi.example/')"));
+        QWebEnginePage* page = banner->view()->page();
+        page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
+        page->runJavaScript(QStringLiteral("window.open('http://www.oyunevi.example/')"));
         QTRY_COMPARE_WITH_TIMEOUT(shell.started.size(), size_t(1), 30000);
         QCOMPARE(shell.started[0].first, std::string("explorer http://www.oyunevi.example/"));
         QCOMPARE(shell.started[0].second, int(Shell::MinimizedFocus));
@@ -68,13 +98,12 @@ private Q_SLOTS:
         window.show();
         auto* banner = window.findChild<WebEngineBanner*>(QStringLiteral("Web1"));
         QVERIFY(banner);
-        QSignalSpy loaded(banner, &QWebEngineView::loadFinished);
-        QTRY_VERIFY(banner->started());
+        QSignalSpy loaded(banner, &WebEngineBanner::loadFinished);
         // The reserved address never answers: no page, no message, the
         // window goes on.
         QTRY_VERIFY_WITH_TIMEOUT(loaded.count() >= 1, 60000);
         QCOMPARE(loaded.last().at(0).toBool(), false);
-        QCOMPARE(banner->url().toString(), QLatin1String(links::BannerPage));
+        QCOMPARE(banner->view()->url().toString(), QLatin1String(links::BannerPage));
         QVERIFY(window.isVisible());
         window.cmdRefresh_Click();
         QCOMPARE(window.form().lblOS->text(), QStringLiteral("Toplam 1 Process"));

@@ -1,26 +1,34 @@
 #include "platform/webengine/webengine_banner.h"
 
 #include "platform/shell_link.h"
+#include "platform/webengine/chromium_start.h"
 
 #include <QApplication>
 #include <QEvent>
+#include <QStackedLayout>
 #include <QTimer>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
+#include <QWebEngineView>
 #include <QWindow>
 
 namespace zerva {
 
-WebEngineBanner::WebEngineBanner(QWidget* parent, Shell* shell) : QWebEngineView(parent), m_shell(shell)
+WebEngineBanner::WebEngineBanner(QWidget* parent, Shell* shell) : QWidget(parent), m_shell(shell)
 {
-    setContextMenuPolicy(Qt::NoContextMenu);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    auto* layout = new QStackedLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
 }
 
 void WebEngineBanner::Navigate(const QString& address)
 {
     m_address = QUrl(address);
-    if (m_started)
-        load(m_address);
+    if (m_view)
+        m_view->load(m_address);
     else
         startWhenPainted();
 }
@@ -48,20 +56,25 @@ bool WebEngineBanner::eventFilter(QObject* watched, QEvent* event)
         qApp->removeEventFilter(this);
         QTimer::singleShot(0, this, &WebEngineBanner::startBrowser);
     }
-    return QWebEngineView::eventFilter(watched, event);
+    return QWidget::eventFilter(watched, event);
 }
 
 void WebEngineBanner::startBrowser()
 {
-    if (m_started)
+    // Chromium that refuses to start would end the whole program: then the
+    // banner just stays black.
+    if (m_view || !ChromiumCanStartHere())
         return;
-    m_started = true;
-    QWebEnginePage* browser = page();
-    browser->setBackgroundColor(Qt::black);
+    m_view = new QWebEngineView(this);
+    m_view->setContextMenuPolicy(Qt::NoContextMenu);
+    layout()->addWidget(m_view);
+    QWebEnginePage* page = m_view->page();
+    page->setBackgroundColor(Qt::black);
+    connect(m_view, &QWebEngineView::loadFinished, this, &WebEngineBanner::loadFinished);
     // Links that want a window of their own open as the links menu's do.
-    connect(browser, &QWebEnginePage::newWindowRequested, this,
+    connect(page, &QWebEnginePage::newWindowRequested, this,
             [this](QWebEngineNewWindowRequest& request) { OpenWebLink(m_shell, request.requestedUrl()); });
-    load(m_address);
+    m_view->load(m_address);
 }
 
 } // namespace zerva

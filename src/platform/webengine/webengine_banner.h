@@ -3,14 +3,17 @@
 #include "platform/banner.h"
 
 #include <QUrl>
-#include <QWebEngineView>
+#include <QWidget>
+
+class QWebEngineView;
 
 namespace zerva {
 
 // The banner in a full browser (QtWebEngine), for builds that ask for it.
-// Chromium starts only once the main window has painted itself, so the
-// browser never delays the program's first look.
-class WebEngineBanner : public QWebEngineView, public Banner {
+// The browser view is made only once the main window has painted itself:
+// Chromium starts with it, and must not delay the program's first look.
+// Until then, and for good where Chromium cannot start, the banner is black.
+class WebEngineBanner : public QWidget, public Banner {
     Q_OBJECT
 public:
     WebEngineBanner(QWidget* parent, Shell* shell);
@@ -18,8 +21,12 @@ public:
     QWidget* widget() override { return this; }
     void Navigate(const QString& address) override;
 
-    // Whether the browser has been started and sent to the page.
-    bool started() const { return m_started; }
+    // The browser, once started; null before.
+    QWebEngineView* view() const { return m_view; }
+
+Q_SIGNALS:
+    // The browser's own, passed on.
+    void loadFinished(bool ok);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -30,8 +37,8 @@ private:
 
     Shell* m_shell;
     QUrl m_address;
+    QWebEngineView* m_view = nullptr;
     bool m_waiting = false;
-    bool m_started = false;
 };
 
 } // namespace zerva
