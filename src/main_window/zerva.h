@@ -9,6 +9,7 @@
 
 namespace zerva {
 
+class Dialog;
 class Banner;
 class Hakkinda;
 class ListView;
@@ -25,25 +26,31 @@ public:
     void Form_Load();
     // The refresh: fills the hidden list, shows it, hides the other one.
     void cmdRefresh_Click();
+    // "Guvenilir Program Ekle": asks for a program and adds it to kvr.conf.
+    void GPE_Click();
 
     const ZervaForm& form() const { return m_form; }
     bool useList1() const { return m_UseList1; }
+    // The details window's shared object; null until first used.
+    Dialog* dialog() const { return m_Dialog; }
     // The About window, once the help menu has created it.
     Hakkinda* hakkinda() const { return m_hakkinda.get(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void Form_Resize();
+    void applyLayoutStep(int step);
+    QSizeF clientSizeTwips() const;
     void Check1_Click();
     void Check2_Click();
     void Timer1_Timer();
     void cmdExit_Click();
     void List1_DblClick();
     void BufList_DblClick();
-    void GPE_Click();
     void KVR_Click();
     void linkMacroTool_Click();
     void linkFriendSite_Click();
@@ -66,6 +73,8 @@ private:
     ZervaForm m_form;
     // True: the next refresh fills List1; false: it fills BufList.
     bool m_UseList1 = false;
+    // Created on first use; outlives the window it shows.
+    Dialog* m_Dialog = nullptr;
     // The banner control in Frame1; belongs to the frame.
     Banner* m_Web1 = nullptr;
     // Shared, so that it can be destroyed where its type is known.

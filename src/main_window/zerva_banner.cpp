@@ -1,20 +1,11 @@
 #include "main_window/zerva.h"
 #include "main_window/zerva_links.h"
+#include "platform/twips.h"
 
 #include <QFrame>
 #include <QWidget>
 
 namespace zerva {
-
-namespace {
-
-// Twips to pixels at 96 dots per inch.
-int Px(int twips)
-{
-    return qRound(twips / 15.0);
-}
-
-} // namespace
 
 // Points the banner at its page. Web1 is larger than Frame1 and starts above
 // and left of it, so the frame shows only a cut-out of the page.
@@ -28,7 +19,7 @@ void Zerva::startBanner()
             return;
         QWidget* web1 = m_Web1->widget();
         web1->setObjectName(QStringLiteral("Web1"));
-        web1->setGeometry(Px(-520), Px(-240), Px(2655), Px(975));
+        web1->setGeometry(Twips::of(*m_form.Frame1).rect(-520, -240, 2655, 975));
         web1->show();
     }
     m_Web1->Navigate(QString::fromLatin1(links::BannerPage));

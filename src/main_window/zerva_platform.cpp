@@ -1,5 +1,6 @@
 #include "main_window/zerva_platform.h"
 
+#include "platform/input_box.h"
 #include "platform/system_process_source.h"
 
 namespace zerva {
@@ -10,6 +11,7 @@ ZervaPlatform MakeSystemPlatform()
     platform.processes = MakeSystemProcessSource();
     platform.shell = MakeSystemShell();
     platform.banner = MakeSystemBanner;
+    platform.inputBox = InputBox;
     return platform;
 }
 

@@ -4,6 +4,9 @@
 #include "platform/process_source.h"
 #include "platform/shell.h"
 
+#include <QString>
+
+#include <functional>
 #include <memory>
 
 namespace zerva {
@@ -19,6 +22,8 @@ struct ZervaPlatform {
     BannerFactory banner;
     // Pace of the About window's typewriter: one pass per frame.
     int aboutFrameMs = 16;
+    // Asks the user for a line of text with this prompt; empty on Cancel.
+    std::function<QString(const QString& prompt)> inputBox;
 };
 
 // The real pieces of the platform the program runs on.

@@ -1,5 +1,7 @@
 #include "windows/hakkinda_form.h"
 
+#include "platform/twips.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -8,17 +10,6 @@
 namespace zerva {
 
 namespace {
-
-// Twips to pixels at 96 dots per inch.
-int Px(int twips)
-{
-    return qRound(twips / 15.0);
-}
-
-QRect Twips(int left, int top, int width, int height)
-{
-    return QRect(Px(left), Px(top), Px(width), Px(height));
-}
 
 void Fill(QWidget* widget, QPalette::ColorRole role, const QColor& colour)
 {
@@ -37,13 +28,14 @@ void HakkindaForm::setupUi(QWidget* window)
     window->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     // Still a window of its own: the program runs until it is closed too.
     window->setAttribute(Qt::WA_QuitOnClose, true);
-    window->setFixedSize(Px(7920), Px(2505));
+    const Twips twips = Twips::of(*window);
+    window->setFixedSize(twips.size(7920, 2505));
     Fill(window, QPalette::Window, Qt::black);
     window->setAutoFillBackground(true);
 
     Label1 = new QLabel(window);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(Twips(120, 120, 7695, 1815));
+    Label1->setGeometry(twips.rect(120, 120, 7695, 1815));
     Label1->setTextFormat(Qt::PlainText);
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -60,12 +52,12 @@ void HakkindaForm::setupUi(QWidget* window)
 
     Text1 = new QLineEdit(window);
     Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setGeometry(Twips(4440, 3120, 2295, 495));
+    Text1->setGeometry(twips.rect(4440, 3120, 2295, 495));
     Text1->setVisible(false);
 
     Command1 = new QPushButton(QStringLiteral("Kapat"), window);
     Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(Twips(6600, 2040, 1215, 375));
+    Command1->setGeometry(twips.rect(6600, 2040, 1215, 375));
     Command1->setEnabled(false);
     Fill(Command1, QPalette::Button, QColor(224, 224, 224));
 }
