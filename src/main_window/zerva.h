@@ -5,9 +5,13 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 namespace zerva {
 
 class Dialog;
+class Banner;
+class Hakkinda;
 class ListView;
 
 // The main window: start-up, the refresh cycle over two list views used as a
@@ -29,6 +33,8 @@ public:
     bool useList1() const { return m_UseList1; }
     // The details window's shared object; null until first used.
     Dialog* dialog() const { return m_Dialog; }
+    // The About window, once the help menu has created it.
+    Hakkinda* hakkinda() const { return m_hakkinda.get(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -45,8 +51,18 @@ private:
     void cmdExit_Click();
     void List1_DblClick();
     void BufList_DblClick();
+    void KVR_Click();
+    void linkMacroTool_Click();
+    void linkFriendSite_Click();
+    void linkChatSite_Click();
+    void linkServerGuard_Click();
+    void linkForum_Click();
+    void linkGamePortal_Click();
+    void onlineyardim_Click();
+    void mnhakkinda_Click();
 
     void buildMenus();
+    void startLink(const char* address);
 
     void fillAndShow(ListView& fill, ListView& other);
     void startBanner();
@@ -59,6 +75,10 @@ private:
     bool m_UseList1 = false;
     // Created on first use; outlives the window it shows.
     Dialog* m_Dialog = nullptr;
+    // The banner control in Frame1; belongs to the frame.
+    Banner* m_Web1 = nullptr;
+    // Shared, so that it can be destroyed where its type is known.
+    std::shared_ptr<Hakkinda> m_hakkinda;
 };
 
 } // namespace zerva

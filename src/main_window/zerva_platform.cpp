@@ -9,6 +9,8 @@ ZervaPlatform MakeSystemPlatform()
 {
     ZervaPlatform platform;
     platform.processes = MakeSystemProcessSource();
+    platform.shell = MakeSystemShell();
+    platform.banner = MakeSystemBanner;
     platform.inputBox = InputBox;
     return platform;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "platform/banner.h"
 #include "platform/process_source.h"
+#include "platform/shell.h"
 
 #include <QString>
 
@@ -14,6 +16,12 @@ namespace zerva {
 struct ZervaPlatform {
     std::unique_ptr<ProcessSource> processes;
     int refreshIntervalMs = 500;
+    // Starts the programs of the links menu; none: links do nothing.
+    std::unique_ptr<Shell> shell;
+    // Makes the banner control; none: no banner.
+    BannerFactory banner;
+    // Pace of the About window's typewriter: one pass per frame.
+    int aboutFrameMs = 16;
     // Asks the user for a line of text with this prompt; empty on Cancel.
     std::function<QString(const QString& prompt)> inputBox;
 };
