@@ -79,3 +79,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2 | fonts-liberation")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
+
+# Resolve symbols at start and make the relocations read-only afterwards,
+# as Debian's own packages do.
+target_link_options(zerva PRIVATE LINKER:-z,relro,-z,now)
