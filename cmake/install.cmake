@@ -74,7 +74,7 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://zerva.example/")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://www.mavikod.example/zerva/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Standard fonts the windows name (Times New Roman for the About text) map to
 # these metric-compatible faces through fontconfig.
