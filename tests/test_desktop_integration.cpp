@@ -99,27 +99,7 @@ private Q_SLOTS:
     }
 
     // The entry starts the installed program by its bare name (found on
-    // PATH), names an icon that the hicolor theme holds, and is the entry
-    // the metainfo launches.
-    void namesAgree_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("Type") << "Type" << "Application";
-        QTest::newRow("Exec") << "Exec" << "zerva";
-        QTest::newRow("Icon") << "Icon" << "zerva";
-        QTest::newRow("Categories") << "Categories" << "System;Monitor;";
-        QTest::newRow("Terminal") << "Terminal" << "false";
-        QTest::newRow("Name") << "Name" << "Zerva";
-    }
-    void namesAgree()
-    {
-        QFETCH(QString, key);
-        QFETCH(QString, expected);
-        const auto entry = ReadDesktopEntry(desktopFile());
-        QCOMPARE(entry.value(key), expected);
-    }
-
+    // PATH) and names an icon that the hicolor theme holds.
     void execAndIconResolve()
     {
         const auto entry = ReadDesktopEntry(desktopFile());
