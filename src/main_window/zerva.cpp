@@ -20,8 +20,8 @@ Zerva::Zerva(ZervaPlatform platform, QWidget* parent)
     m_form.setupUi(this, m_platform.refreshIntervalMs);
     buildMenus();
     m_form.placeWindow(this);
-    // The layout follows the client area, which also changes when the menu
-    // bar wraps.
+    // The layout follows the client area, which also changes when only the
+    // menu bar changes height.
     centralWidget()->installEventFilter(this);
 
     connect(m_form.cmdRefresh, &QPushButton::clicked, this, &Zerva::cmdRefresh_Click);
