@@ -1,4 +1,5 @@
 #include "main_window/zerva.h"
+#include "platform/first_paint_exit.h"
 
 #include <QApplication>
 
@@ -11,6 +12,7 @@ int main(int argc, char* argv[])
     QApplication::setDesktopFileName(QStringLiteral("org.example.zerva"));
 
     zerva::Zerva window(zerva::MakeSystemPlatform());
+    zerva::ExitAfterFirstPaintIfAsked(window);
     window.Form_Load();
     window.show();
     return QApplication::exec();
