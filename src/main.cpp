@@ -8,6 +8,8 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zerva"));
     QApplication::setApplicationVersion(QStringLiteral(ZERVA_VERSION));
+    // Lets the desktop match the windows to the menu entry and its icon.
+    QApplication::setDesktopFileName(QStringLiteral("org.example.zerva"));
 
     zerva::Zerva window(zerva::MakeSystemPlatform());
     zerva::ExitAfterFirstPaintIfAsked(window);
