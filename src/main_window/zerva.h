@@ -21,6 +21,8 @@ public:
     void Form_Load();
     // The refresh: fills the hidden list, shows it, hides the other one.
     void cmdRefresh_Click();
+    // "Guvenilir Program Ekle": asks for a program and adds it to kvr.conf.
+    void GPE_Click();
 
     const ZervaForm& form() const { return m_form; }
     bool useList1() const { return m_UseList1; }
@@ -37,7 +39,6 @@ private:
     void cmdExit_Click();
     void List1_DblClick();
     void BufList_DblClick();
-    void GPE_Click();
 
     void buildMenus();
 

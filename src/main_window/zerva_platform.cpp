@@ -1,5 +1,6 @@
 #include "main_window/zerva_platform.h"
 
+#include "platform/input_box.h"
 #include "platform/system_process_source.h"
 
 namespace zerva {
@@ -8,6 +9,7 @@ ZervaPlatform MakeSystemPlatform()
 {
     ZervaPlatform platform;
     platform.processes = MakeSystemProcessSource();
+    platform.inputBox = InputBox;
     return platform;
 }
 

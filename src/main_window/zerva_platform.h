@@ -2,6 +2,9 @@
 
 #include "platform/process_source.h"
 
+#include <QString>
+
+#include <functional>
 #include <memory>
 
 namespace zerva {
@@ -11,6 +14,8 @@ namespace zerva {
 struct ZervaPlatform {
     std::unique_ptr<ProcessSource> processes;
     int refreshIntervalMs = 500;
+    // Asks the user for a line of text with this prompt; empty on Cancel.
+    std::function<QString(const QString& prompt)> inputBox;
 };
 
 // The real pieces of the platform the program runs on.

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace zerva {
+
+// Windows-1254 (Turkish) to text, byte for byte. Every byte gives exactly
+// one character: the five bytes the code page leaves undefined become the
+// control characters of the same value, as Windows itself maps them, so
+// nothing is ever replaced by '?'.
+QString DecodeWindows1254(const QByteArray& bytes);
+
+} // namespace zerva

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+namespace zerva {
+
+// The toolkit's input box: a modal box with the prompt, one empty edit field
+// and the buttons OK and Cancel, titled with the application's name and
+// centred on the active window. The field's text on OK, an empty string on
+// Cancel.
+QString InputBox(const QString& prompt);
+
+} // namespace zerva

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace zerva {
+
+class ListView;
+
+// The trusted-program file on disk and the list that mirrors it. Each call
+// opens and closes the file itself; nothing stays open in between.
+//
+// The file is never left half-written and never loses an entry: a new
+// content goes to a temporary file beside it that then replaces it, and
+// when the old file cannot be read in full, nothing is written at all.
+class TrustedFile {
+public:
+    // Resolved against the working directory at each call.
+    static constexpr const char* kName = "kvr.conf";
+
+    // Larger files are not anybody's list of programs; they are neither read
+    // nor replaced, so that a hostile file costs no memory.
+    static constexpr qint64 kMaxBytes = 64 * 1024 * 1024;
+    static constexpr qsizetype kMaxEntries = 1'000'000;
+
+    enum class AddResult {
+        Added,
+        Empty,        // Cancel or an empty answer: the file is not opened
+        Refused,      // no line can hold the answer
+        Unreadable,   // the old entries could not all be read
+        Full,         // the file holds kMaxEntries entries already
+        WriteFailed,  // the old file stays as it was
+    };
+
+    explicit TrustedFile(QString path = QString::fromLatin1(kName));
+
+    // Creates the file empty when nothing is there. Anything that is there
+    // (a read-only file, a directory, a dangling link) stays as it is.
+    void createIfMissing() const;
+
+    // Replaces the items of `trList` with the entries of the file, in file
+    // order; with none when the file cannot be read (only entries actually
+    // read are ever listed). A file of more than kMaxEntries entries gives
+    // its first kMaxEntries.
+    void reload(ListView& trList) const;
+
+    // The add command after its input box: lower-cases `answer` and writes it
+    // as the first entry, the file's entries following in their order, then
+    // reloads `trList`. When the answer is empty, refused, or the file cannot
+    // be read, nothing is opened for writing and `trList` stays unchanged.
+    AddResult add(const QString& answer, ListView& trList) const;
+
+    const QString& path() const { return m_path; }
+
+private:
+    enum class Read { Ok, Missing, Unreadable };
+    // The decoded text of the file.
+    Read readText(QString& text) const;
+
+    QString m_path;
+};
+
+} // namespace zerva

@@ -1,0 +1,140 @@
+#include "platform/list_view.h"
+#include "trusted/kvr_reader.h"
+#include "trusted/trusted_file.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace zerva;
+using Result = TrustedFile::AddResult;
+
+namespace {
+
+const QByteArray kMissing("<missing>");
+const QByteArray kDirectory("<directory>");
+
+QStringList Items(const ListView& list)
+{
+    QStringList items;
+    for (int i = 0; i < list.count(); ++i)
+        items << list.text(i);
+    return items;
+}
+
+// kvr.conf in a folder of its own, holding `bytes` (or missing, or a folder).
+struct Conf {
+    QTemporaryDir dir;
+    QString path = dir.filePath("kvr.conf");
+    explicit Conf(const QByteArray& bytes)
+    {
+        if (bytes == kDirectory)
+            QDir(dir.path()).mkdir("kvr.conf");
+        else if (QFile f(path); bytes != kMissing && !(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size()))
+            qFatal("cannot write kvr.conf");
+    }
+    QByteArray bytes() const
+    {
+        QFile f(path);
+        return QFileInfo(path).isDir() ? kDirectory : f.open(QIODevice::ReadOnly) ? f.readAll() : kMissing;
+    }
+    qsizetype files() const { return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(); }
+};
+
+// The text of a file's bytes; none for a missing file or a folder.
+QString Text(const QByteArray& bytes)
+{
+    return bytes == kMissing || bytes == kDirectory ? QString() : QString::fromLatin1(bytes);
+}
+
+} // namespace
+
+class TestTrustedFile : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // Start-up, then adds; the list mirrors the file after each.
+    void adds_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<Result>("result");
+        const auto row = [](const char* name, const QByteArray& before, const QStringList& answers,
+                            const QByteArray& after, Result result = Result::Added) {
+            QTest::newRow(name) << before << answers << after << result;
+        };
+        row("first add, lower-cased", "", {"C:\\Windows\\Explorer.exe"}, "c:\\windows\\explorer.exe\r\n");
+        row("missing file is created", kMissing, {"a"}, "a\r\n");
+        row("second add goes first; duplicates kept", "", {"a", "b", "a"}, "a\r\nb\r\na\r\n");
+        row("hand-made capitals kept", "C:\\X.EXE", {"y"}, "y\r\nC:\\X.EXE\r\n");
+        row("blank line kept", "a\r\n\r\nb", {"n"}, "n\r\na\r\n\r\nb\r\n");
+        row("comma over several adds", "", {"c:\\a,b\\x.exe", "y", "z"}, "z\r\ny\r\n\"c:\\a,b\\x.exe\"\r\n");
+        row("outer blanks over several adds", "", {" c:\\x.exe\t", "y", "z"}, "z\r\ny\r\n\" c:\\x.exe\t\"\r\n");
+        row("only blanks", "", {"   ", "y"}, "y\r\n\"   \"\r\n");
+        row("leading quote", "", {"\"x", "y"}, "y\r\n\"\"x\"\r\n");
+        row("quotes dropped where not needed", "\"c:\\x y\\z.exe\"", {"n"}, "n\r\nc:\\x y\\z.exe\r\n");
+        row("hand-made quote and comma kept", "\"a\"b,c\"\n", {"n"}, "n\r\n\"a\"b,c\"\r\n");
+        row("fields sharing a line split", " a,b\nc", {"n"}, "n\r\na\r\nb\r\nc\r\n");
+        const QByteArray old("\"c:\\x,y\"\r\n\r\nB\n");
+        row("cancel", old, {""}, old, Result::Empty);
+        row("cancel creates no file", kMissing, {""}, kMissing, Result::Empty);
+        row("line break refused", old, {"c:\\a\r\n"}, old, Result::Refused);
+        row("quote and comma refused", kMissing, {"c:\\a\",b"}, kMissing, Result::Refused);
+        row("a directory", kDirectory, {"c:\\x.exe"}, kDirectory, Result::Unreadable);
+    }
+    void adds()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QStringList, answers);
+        QFETCH(QByteArray, after);
+        QFETCH(Result, result);
+        Conf conf(before);
+        ListView trList;
+        TrustedFile(conf.path).reload(trList);
+        for (const QString& answer : answers)
+            QCOMPARE(TrustedFile(conf.path).add(answer, trList), result);
+        QCOMPARE(conf.bytes(), after);
+        QCOMPARE(Items(trList), ReadKvr(Text(after)));
+        QCOMPARE(conf.files(), after == kMissing ? 0 : 1);   // no temporary file left behind
+    }
+
+    // Start-up goes on and lists only what was read; a file that could not be
+    // read in full is never rewritten.
+    void hostile_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("items");
+        QTest::addColumn<Result>("add");
+        QTest::newRow("missing") << kMissing << 0 << Result::Added;
+        QTest::newRow("full of NUL bytes") << QByteArray(1 << 20, '\0') << 1 << Result::Added;
+        QTest::newRow("a 1 MB line, quote never closed") << "\"" + QByteArray(1 << 20, ',') + "\nb" << 2 << Result::Added;
+        QTest::newRow("50 MB") << QByteArray(998, 'p').append("\r\n").repeated(50'000) << 50'000 << Result::Added;
+        QTest::newRow("more entries than are read")
+            << QByteArray("\n").repeated(int(TrustedFile::kMaxEntries) + 5) << int(TrustedFile::kMaxEntries) << Result::Full;
+        QTest::newRow("too large to read") << QByteArray(int(TrustedFile::kMaxBytes) + 1, 'x') << 0 << Result::Unreadable;
+    }
+    void hostile()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, items);
+        QFETCH(Result, add);
+        Conf conf(bytes);
+        const TrustedFile file(conf.path);
+        ListView trList;
+        trList.add("stale");
+        file.createIfMissing();
+        file.reload(trList);
+        QCOMPARE(trList.count(), items);
+        QCOMPARE(conf.bytes(), bytes == kMissing ? QByteArray() : bytes);
+        QCOMPARE(file.add("c:\\new.exe", trList), add);
+        if (add != Result::Added) {
+            QCOMPARE(conf.bytes(), bytes);
+            return;
+        }
+        QCOMPARE(trList.count(), items + 1);
+        QCOMPARE(ReadKvr(Text(conf.bytes())).mid(1), ReadKvr(Text(bytes)));
+    }
+};
+
+QTEST_MAIN(TestTrustedFile)
+#include "test_trusted_file.moc"

@@ -1,0 +1,154 @@
+#include "fakes/fake_process_source.h"
+#include "main_window/zerva.h"
+#include "platform/check_box.h"
+#include "platform/input_box.h"
+#include "platform/list_view.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace zerva;
+using namespace zerva::test;
+
+namespace {
+
+const QString kPrompt = QStringLiteral("Guvenilir olacak programi girin.(Orn: c:\\windows\\explorer.exe)");
+
+// The paths of the processes on show.
+QStringList Shown(const ZervaForm& f)
+{
+    const ListView& list = f.List1->isHidden() ? *f.BufList : *f.List1;
+    QStringList paths;
+    for (int i = 0; i < list.count(); ++i)
+        paths << list.subItem(i, 1);
+    return paths;
+}
+
+QByteArray Conf()
+{
+    QFile f("kvr.conf");
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void SetConf(const QByteArray& bytes)
+{
+    QFile f("kvr.conf");
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+}
+
+// The main window on three fake processes, its input box answering `answer`
+// and noting its prompts, or the real input box.
+std::unique_ptr<Zerva> Window(QStringList* prompts = nullptr, const QString* answer = nullptr)
+{
+    auto source = std::make_unique<FakeProcessSource>();
+    source->processes = {MakeProcess(1, "a", "/opt/a"), MakeProcess(2, "b", "/opt/B"), MakeProcess(3, "c", "/opt/c")};
+    ZervaPlatform platform;
+    platform.processes = std::move(source);
+    platform.refreshIntervalMs = 3600 * 1000;
+    platform.inputBox = InputBox;
+    if (prompts)
+        platform.inputBox = [=](const QString& prompt) { *prompts << prompt; return *answer; };
+    auto window = std::make_unique<Zerva>(std::move(platform));
+    window->Form_Load();
+    return window;
+}
+
+} // namespace
+
+class TestZervaTrusted : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_home = QDir::currentPath();
+
+private Q_SLOTS:
+    void initTestCase() { QApplication::setApplicationName("Zerva"); }
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+    }
+    void cleanup() { QDir::setCurrent(m_home); }
+
+    void startUp_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("missing: created empty") << QByteArray() << QStringList{"/opt/a", "/opt/B", "/opt/c"};
+        QTest::newRow("whole paths, any case") << QByteArray("/OPT/A\r\n\r\n/opt/b") << QStringList{"/opt/c"};
+        QTest::newRow("quoted entry") << QByteArray("  \"/opt/c\"") << QStringList{"/opt/a", "/opt/B"};
+        QTest::newRow("windows-1254") << QByteArray("/opt/a\xfe\n/opt/c") << QStringList{"/opt/a", "/opt/B"};
+    }
+    void startUp()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, shown);
+        if (!file.isEmpty())
+            SetConf(file);
+        auto window = Window();
+        QCOMPARE(Shown(window->form()), shown);
+        QCOMPARE(Conf(), file);
+        window->form().Check1->click();
+        QCOMPARE(Shown(window->form()).size(), 3);
+    }
+
+    // Two adds, the second one after the file was edited by hand; each takes
+    // effect at the next refresh, not at once.
+    void addsThenRefresh()
+    {
+        QStringList prompts;
+        QString answer = "/OPT/A";
+        auto window = Window(&prompts, &answer);
+        window->GPE_Click();
+        SetConf(Conf() + "\"/opt/c\"\r\n");
+        answer = "/opt/b";
+        window->GPE_Click();
+        QCOMPARE(prompts, (QStringList{kPrompt, kPrompt}));
+        QCOMPARE(Conf(), QByteArray("/opt/b\r\n/opt/a\r\n/opt/c\r\n"));
+        QCOMPARE(Shown(window->form()).size(), 3);
+        window->form().cmdRefresh->click();
+        QCOMPARE(Shown(window->form()), QStringList{});
+        QCOMPARE(window->form().lblOS->text(), QStringLiteral("Toplam 0 Process"));
+    }
+
+    // The real input box, answered as a user would.
+    void realInputBox_data()
+    {
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("typed, then Enter") << true;
+        QTest::newRow("typed, then Cancel") << false;
+    }
+    void realInputBox()
+    {
+        QFETCH(bool, ok);
+        auto window = Window();
+        window->show();
+        QString label, title, initial;
+        QTimer driver;
+        connect(&driver, &QTimer::timeout, this, [&] {
+            auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            if (!box || !title.isNull())
+                return;
+            label = box->labelText();
+            title = box->windowTitle();
+            initial = box->textValue();
+            QTest::keyClicks(box->findChild<QLineEdit*>(), "/OPT/C");
+            ok ? QTest::keyClick(box->findChild<QLineEdit*>(), Qt::Key_Return) : box->reject();
+        });
+        driver.start(10);
+        window->GPE_Click();
+        QCOMPARE(label, kPrompt);
+        QCOMPARE(title, QStringLiteral("Zerva"));
+        QCOMPARE(initial, QString());
+        QCOMPARE(Conf(), ok ? QByteArray("/opt/c\r\n") : QByteArray());
+        window->form().cmdRefresh->click();
+        QCOMPARE(Shown(window->form()).size(), ok ? 2 : 3);
+    }
+};
+
+QTEST_MAIN(TestZervaTrusted)
+#include "test_zerva_trusted.moc"
