@@ -13,9 +13,9 @@ int* volatile g_lost;
 
 int useAfterFree()
 {
-    int* p = new int[4]{1, 2, 3, 4};
+    int* volatile p = new int[4]{1, 2, 3, 4};
     delete[] p;
-    return p[1];
+    return p[g_sink + 1];
 }
 
 int overflow()

@@ -1,4 +1,4 @@
-#include "fakes/process_churn.h"
+#include "posix/support/process_churn.h"
 
 #include <cerrno>
 #include <chrono>

@@ -1,9 +1,10 @@
 // The live process list while processes and threads come and go by the
 // hundred per second: every snapshot must give whole rows, never lose a
 // process that lives throughout, and keep the window's label true.
-#include "fakes/process_churn.h"
+#include "posix/support/process_churn.h"
 #include "fakes/row_check.h"
-#include "fakes/spawned_process.h"
+#include "posix/support/sanitized.h"
+#include "posix/support/spawned_process.h"
 #include "main_window/zerva.h"
 #include "platform/check_box.h"
 #include "platform/list_view.h"
@@ -64,8 +65,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("check1");
         QTest::addColumn<int>("refreshes");
-        QTest::newRow("trusted hidden") << 0 << 500;
-        QTest::newRow("all shown") << 1 << 500;
+        // With the window's 200 below, a thousand refreshes in all.
+        QTest::newRow("trusted hidden") << 0 << Scaled(400);
+        QTest::newRow("all shown") << 1 << Scaled(400);
     }
     void listUnderChurn()
     {
@@ -120,7 +122,7 @@ private Q_SLOTS:
         const ZervaForm& f = window.form();
 
         ProcessChurn churn;
-        for (int i = 0; i < 200; ++i) {
+        for (int i = 0; i < Scaled(200); ++i) {
             window.cmdRefresh_Click();
             QVERIFY2(f.List1->isHidden() != f.BufList->isHidden(), "exactly one list is shown");
             const ListView& shown = f.List1->isHidden() ? *f.BufList : *f.List1;

@@ -3,7 +3,7 @@
 // deletes, replaces or renames things, and checks whether the live process
 // list hides it.
 #include "fakes/fake_process_source.h"
-#include "fakes/spawned_process.h"
+#include "posix/support/spawned_process.h"
 #include "platform/check_box.h"
 #include "platform/list_view.h"
 #include "platform/procfs_process_source.h"

@@ -1,4 +1,4 @@
-#include "fakes/spawned_process.h"
+#include "posix/support/spawned_process.h"
 
 #include <cerrno>
 #include <climits>
