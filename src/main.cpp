@@ -1,4 +1,5 @@
 #include "main_window/zerva.h"
+#include "platform/first_paint_exit.h"
 
 #include <QApplication>
 
@@ -9,6 +10,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(ZERVA_VERSION));
 
     zerva::Zerva window(zerva::MakeSystemPlatform());
+    zerva::ExitAfterFirstPaintIfAsked(window);
     window.Form_Load();
     window.show();
     return QApplication::exec();

@@ -18,8 +18,11 @@ Zerva::Zerva(ZervaPlatform platform, QWidget* parent)
 {
     setObjectName(QStringLiteral("Zerva"));
     m_form.setupUi(this, m_platform.refreshIntervalMs);
-    resize(463, 319);
     buildMenus();
+    m_form.placeWindow(this);
+    // The layout follows the client area, which also changes when only the
+    // menu bar changes height.
+    centralWidget()->installEventFilter(this);
 
     connect(m_form.cmdRefresh, &QPushButton::clicked, this, &Zerva::cmdRefresh_Click);
     connect(m_form.cmdExit, &QPushButton::clicked, this, &Zerva::cmdExit_Click);
@@ -105,12 +108,6 @@ void Zerva::closeEvent(QCloseEvent* event)
     // The window is gone for good: its timer stops with it.
     m_form.Timer1->stop();
     QMainWindow::closeEvent(event);
-}
-
-void Zerva::resizeEvent(QResizeEvent* event)
-{
-    QMainWindow::resizeEvent(event);
-    Form_Resize();
 }
 
 void Zerva::List1_DblClick()

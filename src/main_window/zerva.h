@@ -7,6 +7,7 @@
 
 namespace zerva {
 
+class Dialog;
 class ListView;
 
 // The main window: start-up, the refresh cycle over two list views used as a
@@ -26,13 +27,18 @@ public:
 
     const ZervaForm& form() const { return m_form; }
     bool useList1() const { return m_UseList1; }
+    // The details window's shared object; null until first used.
+    Dialog* dialog() const { return m_Dialog; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void Form_Resize();
+    void applyLayoutStep(int step);
+    QSizeF clientSizeTwips() const;
     void Check1_Click();
     void Check2_Click();
     void Timer1_Timer();
@@ -51,6 +57,8 @@ private:
     ZervaForm m_form;
     // True: the next refresh fills List1; false: it fills BufList.
     bool m_UseList1 = false;
+    // Created on first use; outlives the window it shows.
+    Dialog* m_Dialog = nullptr;
 };
 
 } // namespace zerva

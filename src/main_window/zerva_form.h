@@ -12,6 +12,7 @@ namespace zerva {
 
 class CheckBox;
 class ListView;
+class Twips;
 
 // The controls of the main window, named as they are known everywhere (each
 // is also its widget's objectName). Built once by setupUi; the widgets
@@ -29,6 +30,12 @@ struct ZervaForm {
     QTimer* Timer1 = nullptr;
 
     void setupUi(QMainWindow* window, int timerIntervalMs);
+    // Sizes the client area as designed and centres the window; once the
+    // menu bar is in place.
+    void placeWindow(QMainWindow* window);
+
+private:
+    void fitStatusRow(const Twips& twips);
 };
 
 } // namespace zerva

@@ -1,33 +1,86 @@
 #include "main_window/zerva.h"
 
+#include "main_window/layout_rule.h"
 #include "platform/check_box.h"
 #include "platform/list_view.h"
 #include "platform/trap.h"
+#include "platform/twips.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 
 namespace zerva {
 
-// Lists on top, the status band along the bottom; each step on its own.
+namespace {
+
+// One move setting all four values; like the list views, a control refuses
+// a negative size.
+void MoveControl(QWidget& control, const QRect& rect)
+{
+    if (rect.width() < 0 || rect.height() < 0)
+        throw ToolkitError("negative size");
+    control.setGeometry(rect);
+}
+
+} // namespace
+
+QSizeF Zerva::clientSizeTwips() const
+{
+    const Twips twips = Twips::of(*this);
+    const QWidget* client = centralWidget();
+    // A minimised window's client area has no height.
+    const float h = isMinimized() ? 0.0f : twips.fromY(client->height());
+    return QSizeF(twips.fromX(client->width()), h);
+}
+
+// Runs whenever the client area changes size, minimising and restoring
+// included. Each step reads the size afresh and fails on its own.
 void Zerva::Form_Resize()
 {
-    const QWidget* client = centralWidget();
-    const int w = client->width();
-    const int h = client->height();
-    Trap([&] { m_form.List1->setHeightPx(h - 37); });
-    Trap([&] { m_form.BufList->setHeightPx(h - 37); });
-    Trap([&] { m_form.BufList->movePx(0, 0); });
-    Trap([&] { m_form.List1->movePx(0, 0); });
-    Trap([&] { m_form.List1->setWidthPx(w); });
-    Trap([&] { m_form.BufList->setWidthPx(w); });
-    m_form.cmdRefresh->setGeometry(w - 140, h - 27, 67, 23);
-    m_form.cmdExit->setGeometry(w - 70, h - 27, 67, 23);
-    m_form.lblOS->setGeometry(5, h - 20, 200, 13);
-    m_form.Check1->setGeometry(205, h - 20, 113, 13);
-    m_form.Check2->setGeometry(105, h - 20, 93, 13);
-    m_form.Frame1->setGeometry(w - 109, h - 90, 90, 35);
+    for (int step = 1; step <= LayoutStepCount; ++step)
+        Trap([&] { applyLayoutStep(step); });
+}
+
+void Zerva::applyLayoutStep(int step)
+{
+    const QSizeF client = clientSizeTwips();
+    const LayoutStep s = LayoutRuleStep(step, static_cast<float>(client.width()),
+                                        static_cast<float>(client.height()));
+    const Twips twips = Twips::of(*this);
+    QWidget* control = nullptr;
+    ListView* list = nullptr;
+    switch (s.target) {
+    case LayoutTarget::List1: list = m_form.List1; break;
+    case LayoutTarget::BufList: list = m_form.BufList; break;
+    case LayoutTarget::cmdRefresh: control = m_form.cmdRefresh; break;
+    case LayoutTarget::cmdExit: control = m_form.cmdExit; break;
+    case LayoutTarget::lblOS: control = m_form.lblOS; break;
+    case LayoutTarget::Check1: control = m_form.Check1; break;
+    case LayoutTarget::Check2: control = m_form.Check2; break;
+    case LayoutTarget::Frame1: control = m_form.Frame1; break;
+    }
+    switch (s.set) {
+    case LayoutSet::Height: list->setHeightPx(twips.height(s.height)); break;
+    case LayoutSet::Width: list->setWidthPx(twips.width(s.width)); break;
+    case LayoutSet::LeftTop: list->movePx(twips.x(s.left), twips.y(s.top)); break;
+    case LayoutSet::Rect: MoveControl(*control, twips.rect(s.left, s.top, s.width, s.height)); break;
+    }
+}
+
+bool Zerva::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == centralWidget() && event->type() == QEvent::Resize)
+        Form_Resize();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Zerva::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
 }
 
 } // namespace zerva

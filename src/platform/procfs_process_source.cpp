@@ -1,54 +1,17 @@
 #include "platform/procfs_process_source.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace zerva {
 
 namespace {
-
-class Fd {
-public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd() { if (m_fd >= 0) ::close(m_fd); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return m_fd; }
-    bool ok() const { return m_fd >= 0; }
-private:
-    int m_fd;
-};
-
-// Reads a whole (small, virtual) file into `buf`; false when it cannot be
-// opened or read.
-bool readFileAt(int dirFd, const char* name, std::string& buf)
-{
-    Fd fd(::openat(dirFd, name, O_RDONLY | O_CLOEXEC));
-    if (!fd.ok())
-        return false;
-    buf.resize(buf.capacity() < 4096 ? 4096 : buf.capacity());
-    std::size_t used = 0;
-    for (;;) {
-        if (used == buf.size())
-            buf.resize(buf.size() * 2);
-        const ssize_t n = ::read(fd.get(), buf.data() + used, buf.size() - used);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            buf.clear();
-            return false;
-        }
-        if (n == 0)
-            break;
-        used += static_cast<std::size_t>(n);
-    }
-    buf.resize(used);
-    return true;
-}
 
 bool isPid(const char* name)
 {
@@ -71,94 +34,205 @@ std::int64_t toInt(std::string_view s, bool& ok)
 } // namespace
 
 ProcfsProcessSource::ProcfsProcessSource(std::string root)
-    : m_root(std::move(root)), m_pageSize(::sysconf(_SC_PAGESIZE))
+    : m_root(std::move(root)), m_pageSize(::sysconf(_SC_PAGESIZE)), m_buf(4096)
 {
     if (m_pageSize <= 0)
         m_pageSize = 4096;
+    // Two open files per process: ask for room for a few thousand processes
+    // (the soft limit is often 1024 while the hard one is far higher; the
+    // program waits on its files with poll(), not select(), so more is
+    // harmless), and leave a reserve for everything else.
+    rlimit lim{};
+    if (::getrlimit(RLIMIT_NOFILE, &lim) == 0) {
+        const rlim_t want = lim.rlim_max == RLIM_INFINITY ? 16384 : std::min<rlim_t>(lim.rlim_max, 16384);
+        if (lim.rlim_cur != RLIM_INFINITY && lim.rlim_cur < want) {
+            rlimit raised = lim;
+            raised.rlim_cur = want;
+            if (::setrlimit(RLIMIT_NOFILE, &raised) == 0)
+                lim = raised;
+        }
+        const rlim_t usable = lim.rlim_cur == RLIM_INFINITY ? 16384 : lim.rlim_cur;
+        m_maxHeld = usable > 512 ? static_cast<std::size_t>((usable - 512) / 2) : 0;
+    }
+}
+
+ProcfsProcessSource::~ProcfsProcessSource()
+{
+    for (auto& [pid, held] : m_held)
+        release(held);
+}
+
+void ProcfsProcessSource::release(Held& held)
+{
+    if (held.stat >= 0)
+        ::close(held.stat);
+    if (held.cmdline >= 0)
+        ::close(held.cmdline);
+    held.stat = held.cmdline = -1;
 }
 
 bool ProcfsProcessSource::snapshot(std::vector<ProcessInfo>& out)
 {
+    const std::size_t expected = out.size();
     out.clear();
     DIR* dir = ::opendir(m_root.c_str());
     if (!dir)
         return false;
-    const int rootFd = ::dirfd(dir);
+    out.reserve(expected);
+    m_rootFd = ::dirfd(dir);
+    ++m_scan;
     while (const dirent* entry = ::readdir(dir)) {
         if (!isPid(entry->d_name))
             continue;
-        Fd pidFd(::openat(rootFd, entry->d_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (!pidFd.ok())
-            continue;   // ended since readdir
         ProcessInfo info;
         bool ok = false;
-        info.pid = toInt(entry->d_name, ok);
-        if (!ok || !readProcess(pidFd.get(), info))
-            continue;
+        const std::string_view pid(entry->d_name);
+        info.pid = toInt(pid, ok);
+        if (!ok || !readProcess(pid, info))
+            continue;   // ended since readdir
         out.push_back(std::move(info));
     }
     ::closedir(dir);
+    // The files of processes that have ended.
+    for (auto it = m_held.begin(); it != m_held.end();) {
+        if (it->second.scan != m_scan) {
+            release(it->second);
+            it = m_held.erase(it);
+        } else {
+            ++it;
+        }
+    }
     return true;
 }
 
-bool ProcfsProcessSource::readProcess(int dirFd, ProcessInfo& info)
+const char* ProcfsProcessSource::pathOf(const char* name)
 {
+    m_path.resize(m_dirLen);
+    m_path += name;
+    return m_path.c_str();
+}
+
+// One read() per file in the usual case: /proc files hand out all they
+// have in one call, so a read that leaves room in the buffer was the last.
+bool ProcfsProcessSource::readAll(int fd)
+{
+    m_len = 0;
+    for (;;) {
+        if (m_len == m_buf.size())
+            m_buf.resize(m_buf.size() * 2);
+        const ssize_t n = ::pread(fd, m_buf.data() + m_len, m_buf.size() - m_len, static_cast<off_t>(m_len));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            m_len = 0;
+            return false;
+        }
+        m_len += static_cast<std::size_t>(n);
+        if (n == 0 || m_len < m_buf.size())
+            return true;
+    }
+}
+
+bool ProcfsProcessSource::readFile(const char* name, int& held, bool keep)
+{
+    if (held >= 0)
+        return readAll(held);
+    m_len = 0;
+    int fd = ::openat(m_rootFd, pathOf(name), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 && (errno == EMFILE || errno == ENFILE) && m_holding) {
+        // Out of file handles: a missing row would be worse than a slower
+        // scan, so give back the kept files and keep none from now on.
+        m_holding = false;
+        for (auto& [pid, files] : m_held)
+            release(files);
+        fd = ::openat(m_rootFd, pathOf(name), O_RDONLY | O_CLOEXEC);
+    }
+    if (fd < 0)
+        return false;
+    const bool ok = readAll(fd);
+    if (keep && ok && m_holding)
+        held = fd;
+    else
+        ::close(fd);
+    return ok;
+}
+
+bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
+{
+    // Paths relative to the open root: the kernel walks "PID/stat" only.
+    m_path.assign(pid).append("/");
+    m_dirLen = m_path.size();
+
+    Held* held = nullptr;
+    const auto found = m_held.find(info.pid);
+    if (found != m_held.end())
+        held = &found->second;
+    else if (m_held.size() < m_maxHeld)
+        held = &m_held[info.pid];
+    Held none;
+    Held& files = held ? *held : none;
+    files.scan = m_scan;
+
     // stat: "pid (comm) state ppid ..." where comm may hold blanks and
-    // parentheses, so the fields start after the last ')'.
-    if (!readFileAt(dirFd, "stat", m_buf))
+    // parentheses, so the fields start after the last ')'. Its open file
+    // fails, or reads nothing, once its process has ended: then both files
+    // belonged to that process and the number is opened anew.
+    bool haveStat = readFile("stat", files.stat, held != nullptr) && m_len > 0;
+    if (!haveStat && files.stat >= 0) {
+        release(files);
+        haveStat = readFile("stat", files.stat, held != nullptr) && m_len > 0;
+    }
+    if (!haveStat) {
+        release(files);
         return false;
-    const std::size_t open = m_buf.find('(');
-    const std::size_t close = m_buf.rfind(')');
-    if (open == std::string::npos || close == std::string::npos || close < open)
+    }
+    const std::string_view stat(m_buf.data(), m_len);
+    const std::size_t open = stat.find('(');
+    const std::size_t close = stat.rfind(')');
+    if (open == std::string_view::npos || close == std::string_view::npos || close < open)
         return false;
-    std::string comm = m_buf.substr(open + 1, close - open - 1);
+    std::string comm(stat.substr(open + 1, close - open - 1));
 
     // Fields after comm, numbered as in proc(5): 3 state ... 19 nice,
-    // 20 num_threads, 24 rss.
-    std::string_view rest(m_buf);
-    rest.remove_prefix(close + 1);
-    int field = 2;
-    std::size_t pos = 0;
-    while (pos < rest.size() && field < 24) {
-        while (pos < rest.size() && rest[pos] == ' ')
-            ++pos;
-        std::size_t end = rest.find_first_of(" \n", pos);
-        if (end == std::string_view::npos)
-            end = rest.size();
-        ++field;
-        const std::string_view value = rest.substr(pos, end - pos);
+    // 20 num_threads, 24 rss. Fields are separated by blanks; the line ends
+    // with a newline.
+    const char* p = stat.data() + close + 1;
+    const char* const end = stat.data() + stat.size();
+    for (int field = 3; field <= 24 && p < end; ++field) {
+        while (p < end && *p == ' ')
+            ++p;
+        const char* v = p;
+        while (p < end && *p != ' ' && *p != '\n')
+            ++p;
+        if (field < 19 || field == 21 || field == 22 || field == 23)
+            continue;
         bool ok = false;
-        if (field == 19) {
-            const std::int64_t nice = toInt(value, ok);
-            if (ok)
-                info.priority = 20 - nice;
-        } else if (field == 20) {
-            const std::int64_t threads = toInt(value, ok);
-            if (ok)
-                info.threadCount = threads;
-        } else if (field == 24) {
-            const std::int64_t pages = toInt(value, ok);
-            if (ok)
-                info.pageFileUsage = pages * m_pageSize;
-        }
-        pos = end;
+        const std::int64_t value = toInt(std::string_view(v, static_cast<std::size_t>(p - v)), ok);
+        if (!ok)
+            continue;
+        if (field == 19)
+            info.priority = 20 - value;
+        else if (field == 20)
+            info.threadCount = value;
+        else
+            info.pageFileUsage = value * m_pageSize;
     }
 
     // exe: other users' processes (EACCES) and kernel threads (ENOENT) give
     // no path.
     char link[4096];
-    const ssize_t n = ::readlinkat(dirFd, "exe", link, sizeof link);
+    const ssize_t n = ::readlinkat(m_rootFd, pathOf("exe"), link, sizeof link);
     if (n >= 0 && static_cast<std::size_t>(n) < sizeof link)
         info.executablePath.emplace(link, static_cast<std::size_t>(n));
 
-    if (readFileAt(dirFd, "cmdline", m_buf) && !m_buf.empty()) {
-        while (!m_buf.empty() && m_buf.back() == '\0')
-            m_buf.pop_back();
-        for (char& c : m_buf)
-            if (c == '\0')
-                c = ' ';
-        if (!m_buf.empty())
-            info.commandLine = m_buf;
+    if (readFile("cmdline", files.cmdline, held != nullptr)) {
+        std::size_t len = m_len;
+        while (len > 0 && m_buf[len - 1] == '\0')
+            --len;
+        if (len > 0) {
+            std::string& line = info.commandLine.emplace(m_buf.data(), len);
+            std::replace(line.begin(), line.end(), '\0', ' ');
+        }
     }
 
     if (info.executablePath) {

@@ -1,19 +1,38 @@
 #include "process/details_block.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace zerva {
 
 namespace {
 
-QString text(const std::optional<std::string>& value)
+// The block is built in place, one append per piece: it is made for every
+// listed process at every refresh.
+void append(QString& block, const std::optional<std::string>& value)
 {
-    return value ? QString::fromStdString(*value) : QString();
+    if (!value)
+        return;
+    const std::string& s = *value;
+    // ASCII, by far the usual case, reads the same in Latin-1 and UTF-8.
+    if (std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        block.append(QLatin1String(s.data(), static_cast<qsizetype>(s.size())));
+    else
+        block.append(QString::fromStdString(s));
 }
 
-QString text(const std::optional<std::int64_t>& value)
+void appendNumber(QString& block, std::int64_t value)
 {
-    return value ? QString::number(*value) : QString();
+    char digits[24];
+    const auto r = std::to_chars(digits, digits + sizeof digits, value);
+    block.append(QLatin1String(digits, static_cast<qsizetype>(r.ptr - digits)));
+}
+
+void append(QString& block, const std::optional<std::int64_t>& value)
+{
+    if (value)
+        appendNumber(block, *value);
 }
 
 double roundHalfEven(double q)
@@ -27,28 +46,48 @@ double roundHalfEven(double q)
     return std::fmod(down, 2.0) == 0.0 ? down : down + 1.0;
 }
 
+std::optional<std::int64_t> kilobytes(const std::optional<std::int64_t>& bytes)
+{
+    if (!bytes)
+        return std::nullopt;
+    return static_cast<std::int64_t>(roundHalfEven(static_cast<double>(*bytes) / 1000.0));
+}
+
+qsizetype length(const std::optional<std::string>& value)
+{
+    return value ? static_cast<qsizetype>(value->size()) : 0;
+}
+
 } // namespace
 
 QString KilobytesText(const std::optional<std::int64_t>& bytes)
 {
-    if (!bytes)
-        return {};
-    const double q = static_cast<double>(*bytes) / 1000.0;
-    return QString::number(static_cast<qint64>(roundHalfEven(q)));
+    QString text;
+    append(text, kilobytes(bytes));
+    return text;
 }
 
 QString DetailsBlock(const ProcessInfo& p)
 {
-    const QString crlf = QStringLiteral("\r\n");
+    const QLatin1String crlf("\r\n");
     QString block;
-    block.reserve(256);
-    block += QLatin1String("Oncelik derecesi(dusuk < yuksek): ") + text(p.priority) + crlf;
-    block += QLatin1String("Komut satiri: ") + text(p.commandLine) + crlf;
-    block += QLatin1String("Hafiza kullanimi: ") + KilobytesText(p.pageFileUsage) + QLatin1String(" KB") + crlf;
-    block += QLatin1String("Thread sayisi: ") + text(p.threadCount) + crlf;
-    block += QLatin1String("Isim: ") + text(p.name) + crlf;
-    block += QLatin1String("Baslik: ") + text(p.caption) + crlf;
-    block += QLatin1String("Aciklama: ") + text(p.description) + crlf;
+    // Labels, numbers and line ends take under 200 characters.
+    block.reserve(200 + length(p.commandLine) + length(p.name) + length(p.caption) + length(p.description));
+    block.append(QLatin1String("Oncelik derecesi(dusuk < yuksek): "));
+    append(block, p.priority);
+    block.append(crlf).append(QLatin1String("Komut satiri: "));
+    append(block, p.commandLine);
+    block.append(crlf).append(QLatin1String("Hafiza kullanimi: "));
+    append(block, kilobytes(p.pageFileUsage));
+    block.append(QLatin1String(" KB")).append(crlf).append(QLatin1String("Thread sayisi: "));
+    append(block, p.threadCount);
+    block.append(crlf).append(QLatin1String("Isim: "));
+    append(block, p.name);
+    block.append(crlf).append(QLatin1String("Baslik: "));
+    append(block, p.caption);
+    block.append(crlf).append(QLatin1String("Aciklama: "));
+    append(block, p.description);
+    block.append(crlf);
     return block;
 }
 

@@ -43,6 +43,11 @@ TrustedFile::Read TrustedFile::readText(QString& text) const
     if (file.error() != QFileDevice::NoError || bytes.size() >= limit)
         return Read::Unreadable;
     text = DecodeConfText(bytes);
+    // Bytes that decode to nothing (a code page conversion that failed) are
+    // not an empty list: an add would drop them all. A byte order mark alone
+    // is.
+    if (text.isEmpty() && !bytes.isEmpty() && bytes != QByteArrayLiteral("\xef\xbb\xbf"))
+        return Read::Unreadable;
     return Read::Ok;
 }
 
