@@ -59,6 +59,7 @@ private Q_SLOTS:
         QTest::newRow("only blanks") << "  " << "\"  \"" << true;
         QTest::newRow("leading quote") << "\"x" << "\"\"x\"" << true;
         QTest::newRow("quote inside") << "a\"b" << "a\"b" << true;
+        QTest::newRow("leading byte order mark") << QString(QChar(0xFEFF)) + "x" << "\"" + QString(QChar(0xFEFF)) + "x\"" << true;
         QTest::newRow("quote, later a comma") << "a\"b,c" << "\"a\"b,c\"" << false;
         QTest::newRow("quote before a comma") << "a\" ,b" << QString() << false;
         QTest::newRow("line end") << "a\nb" << QString() << false;

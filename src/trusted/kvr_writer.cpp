@@ -9,10 +9,13 @@ bool isBlank(QChar c)
     return c == u' ' || c == u'\t';
 }
 
+// U+FEFF at the very start of the file would be taken for a byte order mark
+// and dropped on reading; quoted, it is not at the start.
 bool needsQuotes(QStringView entry)
 {
     return !entry.isEmpty()
-        && (entry.contains(u',') || isBlank(entry.front()) || isBlank(entry.back()) || entry.front() == u'"');
+        && (entry.contains(u',') || isBlank(entry.front()) || isBlank(entry.back()) || entry.front() == u'"'
+            || entry.front() == QChar(0xFEFF));
 }
 
 bool holdsLineEnd(QStringView entry)

@@ -12,7 +12,8 @@ namespace zerva {
 // one of them back exactly as it was. Pure: no file access.
 //
 // An entry is written in double quotes when it holds a comma, begins or
-// ends with a blank (space or tab), or begins with a double quote; every
+// ends with a blank (space or tab), or begins with a double quote or with
+// U+FEFF (which would pass for a byte order mark at the start); every
 // other entry is written as it stands. Each line ends with CR LF, the last
 // one included.
 

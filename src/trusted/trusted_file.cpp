@@ -106,8 +106,12 @@ TrustedFile::AddResult TrustedFile::add(const QString& answer, ListView& trList)
     // new file replace it.
     const QFileInfo info(m_path);
     if (!info.exists() || info.isWritable()) {
+        // Unbuffered: a buffered write reports success at once, and a short
+        // write at the final flush (a full disk, a file size limit) was
+        // still committed, replacing the old file with a truncated one.
         QSaveFile file(m_path);
-        written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+        written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(bytes) == bytes.size()
+            && file.error() == QFileDevice::NoError && file.commit();
     }
     // Mirrors the file as it now is, written or not.
     reload(trList);

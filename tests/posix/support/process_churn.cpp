@@ -1,0 +1,63 @@
+#include "posix/support/process_churn.h"
+
+#include <cerrno>
+#include <chrono>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace zerva::test {
+
+ProcessChurn::ProcessChurn(int spawners)
+{
+    for (int i = 0; i < spawners; ++i)
+        m_workers.emplace_back([this] { spawnLoop(); });
+    m_workers.emplace_back([this] { threadLoop(); });
+}
+
+ProcessChurn::~ProcessChurn()
+{
+    m_stop = true;
+    for (std::thread& t : m_workers)
+        t.join();
+}
+
+void ProcessChurn::spawnLoop()
+{
+    // Batches, so that several children are alive (and dying) at once.
+    char program[] = "/bin/true";
+    char* argv[] = {program, nullptr};
+    while (!m_stop) {
+        pid_t batch[16];
+        int started = 0;
+        for (pid_t& pid : batch) {
+            if (::posix_spawn(&pid, program, nullptr, nullptr, argv, environ) == 0)
+                ++started;
+            else
+                pid = -1, ++m_failures;
+        }
+        for (pid_t pid : batch) {
+            int status = 0;
+            while (pid > 0 && ::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+        }
+        m_processes += started;
+    }
+}
+
+void ProcessChurn::threadLoop()
+{
+    while (!m_stop) {
+        std::vector<std::thread> batch;
+        for (int i = 0; i < 8; ++i)
+            batch.emplace_back([] {});
+        for (std::thread& t : batch)
+            t.join();
+        m_threads += 8;
+        // Leaves the cores to the spawners and the code under test.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+} // namespace zerva::test

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+namespace zerva::test {
+
+// A real child process for tests that look at the live process list. It is
+// started with posix_spawn, which returns only once the program has been
+// exec'd, so /proc already shows its executable. The destructor kills and
+// reaps it.
+class SpawnedProcess {
+public:
+    // Runs `program` (a path, not searched in PATH) with `args` after it.
+    SpawnedProcess(const std::string& program, const std::vector<std::string>& args);
+    ~SpawnedProcess();
+    SpawnedProcess(const SpawnedProcess&) = delete;
+    SpawnedProcess& operator=(const SpawnedProcess&) = delete;
+
+    pid_t pid() const { return m_pid; }
+    bool started() const { return m_pid > 0; }
+    // The executable path the kernel reports for it now.
+    std::string exePath() const;
+
+private:
+    pid_t m_pid = -1;
+};
+
+} // namespace zerva::test

@@ -1,0 +1,122 @@
+// kvr.conf guarded by file modes. Modes do not stop root, so this runs as
+// the unprivileged user "nobody" (it switches at start when run as root,
+// and is skipped when it cannot).
+#include "fakes/fake_process_source.h"
+#include "main_window/zerva.h"
+#include "platform/check_box.h"
+#include "platform/list_view.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace zerva;
+using namespace zerva::test;
+
+namespace {
+
+QStringList items(const ListView& list)
+{
+    QStringList all;
+    for (int i = 0; i < list.count(); ++i)
+        all << list.text(i);
+    return all;
+}
+
+int modeOf(const char* path)
+{
+    struct stat st {};
+    return ::stat(path, &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+} // namespace
+
+class TestHostileKvrModes : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+            QSKIP("running as root and cannot become nobody");
+        QVERIFY(::geteuid() != 0);
+        m_home = QDir::currentPath();
+    }
+    void cleanup() { QDir::setCurrent(m_home); }
+
+    void modes_data()
+    {
+        QTest::addColumn<int>("fileMode");   // -1: no kvr.conf at all
+        QTest::addColumn<int>("dirMode");
+        QTest::addColumn<QStringList>("loaded");
+        const QStringList both{"/bin/p1", "/bin/p2"};
+        QTest::newRow("read-only file") << 0444 << 0755 << both;
+        QTest::newRow("read-only folder") << 0644 << 0555 << both;
+        QTest::newRow("read-only folder, no file") << -1 << 0555 << QStringList{};
+        QTest::newRow("unreadable file") << 0000 << 0755 << QStringList{};
+        QTest::newRow("folder closed to us") << 0644 << 0000 << QStringList{};
+    }
+    void modes()
+    {
+        QFETCH(int, fileMode);
+        QFETCH(int, dirMode);
+        QFETCH(QStringList, loaded);
+        const QByteArray old("/bin/p1\r\n/bin/p2\r\n");
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QByteArray conf = QFile::encodeName(dir.filePath(QStringLiteral("kvr.conf")));
+        if (fileMode >= 0) {
+            QFile f(QString::fromLocal8Bit(conf));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QCOMPARE(f.write(old), old.size());
+            f.close();
+            QCOMPARE(::chmod(conf.constData(), mode_t(fileMode)), 0);
+        }
+        QVERIFY(QDir::setCurrent(dir.path()));
+        QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), mode_t(dirMode)), 0);
+
+        {
+            auto fake = std::make_unique<FakeProcessSource>();
+            fake->processes = {MakeProcess(1, "p1", "/bin/p1"), MakeProcess(2, "p2", "/bin/p2"),
+                               MakeProcess(3, "p3", "/bin/p3")};
+            ZervaPlatform platform;
+            platform.processes = std::move(fake);
+            platform.refreshIntervalMs = 3600 * 1000;
+            platform.inputBox = [](const QString&) { return QStringLiteral("/opt/new"); };
+            Zerva window(std::move(platform));
+            window.Form_Load();
+            const ZervaForm& f = window.form();
+            QCOMPARE(f.Check2->value(), 1);
+            QVERIFY(f.Timer1->isActive());
+            QCOMPARE(f.lblOS->text(), QStringLiteral("Toplam %1 Process").arg(3 - loaded.size()));
+            QCOMPARE(items(*f.TrList), loaded);
+            window.GPE_Click();
+            QCOMPARE(items(*f.TrList), loaded);
+        }
+
+        QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 0700), 0);
+        if (fileMode < 0) {
+            QVERIFY(!QFile::exists(QString::fromLocal8Bit(conf)));
+            return;
+        }
+        QCOMPARE(modeOf(conf.constData()), fileMode);
+        QCOMPARE(::chmod(conf.constData(), 0600), 0);
+        QFile f(QString::fromLocal8Bit(conf));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{"kvr.conf"});
+    }
+
+private:
+    QString m_home;
+};
+
+QTEST_MAIN(TestHostileKvrModes)
+#include "test_hostile_kvr_modes.moc"
