@@ -151,15 +151,15 @@ private Q_SLOTS:
     }
 
     // "Kapat" and the close box unload the window; the next use starts
-    // from the design.
-    void reopenedFromTheDesign_data()
+    // from its form again.
+    void reopenedFresh_data()
     {
         QTest::addColumn<bool>("closeBox");
         QTest::newRow("Kapat") << false;
         QTest::newRow("close box") << true;
     }
 
-    void reopenedFromTheDesign()
+    void reopenedFresh()
     {
         QFETCH(bool, closeBox);
         Shown z;
@@ -222,7 +222,7 @@ private Q_SLOTS:
         QCOMPARE(DialogWindows(), 0);
     }
 
-    void design()
+    void designedLook()
     {
         Shown z;
         z.doubleClick(QStringLiteral("firefox"));

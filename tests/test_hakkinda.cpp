@@ -50,7 +50,7 @@ private Q_SLOTS:
         QCOMPARE(Hakkinda::AboutText().count(QLatin1Char('\r')), 6);
     }
 
-    void design()
+    void designedLook()
     {
         Hakkinda about(0, QStringLiteral("ab"));
         bool checked = false;

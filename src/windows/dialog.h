@@ -10,7 +10,7 @@ class TextBox;
 
 // The details window's shared object. It is created once and outlives the
 // window it shows: the first reference to an unloaded window (its caption,
-// its text box, Show) loads a fresh one from the design, and closing the
+// its text box, Show) loads a fresh one from its form, and closing the
 // window unloads it again.
 class Dialog : public QObject {
     Q_OBJECT

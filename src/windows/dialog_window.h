@@ -6,7 +6,7 @@
 
 namespace zerva {
 
-// The details window as loaded from its design. Closing it (its "Kapat" or
+// The details window as loaded from its form. Closing it (its "Kapat" or
 // the close box) unloads it: the window and its controls are destroyed.
 class DialogWindow : public QDialog {
     Q_OBJECT

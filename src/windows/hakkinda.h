@@ -10,7 +10,7 @@ namespace zerva {
 // The About window: its text types itself in, two characters a pass, and
 // "Kapat" becomes usable once all of it has arrived. One object for the
 // whole run; closing unloads it (its controls are destroyed) and the next
-// Show loads it from its design and plays the animation again.
+// Show loads it from its form and plays the animation again.
 class Hakkinda : public QWidget {
     Q_OBJECT
 public:

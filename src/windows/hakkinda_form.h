@@ -8,7 +8,7 @@ class QWidget;
 namespace zerva {
 
 // The controls of the About window as designed (each also its widget's
-// objectName). setupUi gives the window its design and builds the controls
+// objectName). setupUi gives the window its designed look and builds the controls
 // anew; the controls belong to the window.
 struct HakkindaForm {
     QLabel* Label1 = nullptr;      // the display
