@@ -6,7 +6,6 @@ namespace zerva {
 
 void DoEvents()
 {
-    QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 

@@ -23,17 +23,18 @@ void ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1
     for (const ProcessInfo& p : processes) {
         // One process that cannot be listed must not cost the others theirs.
         Trap([&] {
-            const QString caption = p.caption ? QString::fromStdString(*p.caption) : QString();
+            // The caption is decoded only for rows that are really added.
+            const auto caption = [&] { return p.caption ? QString::fromStdString(*p.caption) : QString(); };
             if (!p.executablePath) {
                 if (check1.value() == 1)
-                    list.setKey(list.add(caption), p.pid);
+                    list.setKey(list.add(caption()), p.pid);
                 return;
             }
             const QString path = QString::fromStdString(*p.executablePath);
             QString copy = path;   // IsTrusted lower-cases its argument
             if (IsTrusted(copy, check1.value(), trList))
                 return;
-            const int row = list.add(caption);
+            const int row = list.add(caption());
             list.setKey(row, p.pid);
             list.setSubItem(row, 1, path);
             list.setSubItem(row, 2, DetailsBlock(p));
