@@ -1,5 +1,8 @@
 #include "platform/conf_codec.h"
+#include "platform/list_view.h"
+#include "trusted/trusted_file.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace zerva;
@@ -50,6 +53,33 @@ private Q_SLOTS:
         bool ok = false;
         QCOMPARE(DecodeConfText(EncodeConfText(text, &ok)), text);
         QVERIFY(ok);
+    }
+
+    // An add writes every line back as the same text, now in UTF-8: a line
+    // of Windows-1254 does not turn its UTF-8 neighbours into mojibake.
+    void addKeepsEveryLine_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("Windows-1254 and UTF-8 lines")
+            << QByteArray("c:\\ay\xfe" "e\\\xe7" "al\xfd\xfe.exe\r\n/home/ay\xc5\x9f" "e/bin/\xc3\xa7" "al\xc4\xb1\xc5\x9f\r\n")
+            << QByteArray("/opt/new\r\nc:\\ay\xc5\x9f" "e\\\xc3\xa7" "al\xc4\xb1\xc5\x9f.exe\r\n/home/ay\xc5\x9f"
+                          "e/bin/\xc3\xa7" "al\xc4\xb1\xc5\x9f\r\n");
+        QTest::newRow("byte order mark dropped") << QByteArray("\xef\xbb\xbf/a\r\n\xfd\n")
+                                                 << QByteArray("/opt/new\r\n/a\r\n\xc4\xb1\r\n");
+    }
+    void addKeepsEveryLine()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        QTemporaryDir dir;
+        QFile f(dir.filePath("kvr.conf"));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(before) == before.size());
+        f.close();
+        ListView trList;
+        QCOMPARE(TrustedFile(f.fileName()).add("/opt/new", trList), TrustedFile::AddResult::Added);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), after);
     }
 
     void lonelySurrogateRefused()
