@@ -1,8 +1,8 @@
 #include "trusted/trusted_file.h"
 
-#include "platform/conf_codec.h"
-#include "platform/conf_file.h"
-#include "platform/list_view.h"
+#include "platform/controls/list_view.h"
+#include "platform/os/conf_codec.h"
+#include "platform/os/conf_file.h"
 #include "trusted/kvr_reader.h"
 #include "trusted/kvr_writer.h"
 #include "trusted/lower_case.h"

@@ -3,7 +3,7 @@
 // and two programs adding at once lose nothing. The other user is real: the
 // program runs as "nobody" through setpriv, or as root against a file of
 // "nobody"; the test is skipped when the machine allows neither.
-#include "platform/list_view.h"
+#include "platform/controls/list_view.h"
 #include "trusted/trusted_file.h"
 
 #include <QApplication>

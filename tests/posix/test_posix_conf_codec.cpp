@@ -1,5 +1,5 @@
-#include "platform/conf_codec.h"
-#include "platform/list_view.h"
+#include "platform/controls/list_view.h"
+#include "platform/os/conf_codec.h"
 #include "trusted/trusted_file.h"
 
 #include <QTemporaryDir>
