@@ -8,10 +8,10 @@ WEB_CONFIGURE = cmake -S . -B $(WEB_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDe
 
 .PHONY: test-webengine build-webengine
 
-$(WEB_BUILD)/build.ninja: | deps
+$(WEB_BUILD)/build.ninja: | deps-webengine
 	$(WEB_CONFIGURE)
 
-build-webengine: deps $(WEB_BUILD)/build.ninja
+build-webengine: deps-webengine $(WEB_BUILD)/build.ninja
 	cmake --build $(WEB_BUILD) -j $(JOBS) --target zerva test_webengine_banner
 
 test-webengine: build-webengine

@@ -1,7 +1,8 @@
 # Longer time limits for the slow POSIX-only reliability tests: the churn
-# test scans the whole live process table a thousand times, the soak
-# refreshes a shown window ten thousand times, and the hostile-file test
-# reads 50 MB files; all slow on a crowded machine and under the sanitizers.
+# test scans the whole live process table up to a thousand times (bounded by
+# time as well: a crowded machine ends it early), the soak refreshes a shown
+# window ten thousand times, and the hostile-file test reads 50 MB files; all
+# slow on a crowded machine and under the sanitizers.
 if(NOT WIN32)
   foreach(name IN ITEMS test_process_churn test_soak test_hostile_kvr)
     if(TEST ${name})
