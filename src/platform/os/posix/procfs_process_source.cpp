@@ -1,0 +1,408 @@
+#include "platform/os/posix/procfs_process_source.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zerva {
+
+namespace {
+
+bool isPid(const char* name)
+{
+    if (*name == '\0')
+        return false;
+    for (const char* p = name; *p; ++p)
+        if (*p < '0' || *p > '9')
+            return false;
+    return true;
+}
+
+std::int64_t toInt(std::string_view s, bool& ok)
+{
+    std::int64_t v = 0;
+    const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    ok = r.ec == std::errc() && r.ptr == s.data() + s.size();
+    return v;
+}
+
+// Set in the flags of stat for kernel threads (include/linux/sched.h); a
+// user process cannot set it.
+constexpr unsigned long KernelThreadFlag = 0x00200000;
+
+// Threads tried for a process whose own link to its program gives nothing,
+// so that one with a million threads costs no more.
+constexpr int MaxThreadLinks = 64;
+
+// Calls `tryLink` with PID/task/TID/exe (relative to `rootFd`) for the
+// threads of a process until it returns true. The first thread may have
+// ended while others run on: its own PID/exe then reads nothing.
+template <class TryLink>
+void forThreadLinks(int rootFd, std::string_view pid, TryLink tryLink)
+{
+    const std::string task = std::string(pid) + "/task";
+    const int fd = ::openat(rootFd, task.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return;
+    }
+    int tried = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!isPid(entry->d_name))
+            continue;
+        if (++tried > MaxThreadLinks || tryLink((task + "/" + entry->d_name + "/exe").c_str()))
+            break;
+    }
+    ::closedir(dir);
+}
+
+std::optional<FileId> idOf(const struct stat& st)
+{
+    return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+} // namespace
+
+ProcfsProcessSource::ProcfsProcessSource(std::string root, std::optional<unsigned> reader)
+    : m_root(std::move(root)), m_pageSize(::sysconf(_SC_PAGESIZE)), m_buf(4096),
+      m_reader(reader.value_or(static_cast<unsigned>(::geteuid())))
+{
+    if (m_pageSize <= 0)
+        m_pageSize = 4096;
+    // Two open files per process, KeptFilesBudget in all: ask for room for
+    // them (the soft limit is often 1024 while the hard one is far higher;
+    // the program waits on its files with poll(), not select(), so more is
+    // harmless), and leave a reserve for everything else.
+    constexpr rlim_t reserve = 512;
+    rlimit lim{};
+    if (::getrlimit(RLIMIT_NOFILE, &lim) == 0) {
+        const rlim_t want = KeptFilesBudget + reserve;
+        if (lim.rlim_cur != RLIM_INFINITY && lim.rlim_cur < want) {
+            rlimit raised = lim;
+            raised.rlim_cur = lim.rlim_max == RLIM_INFINITY ? want : std::min<rlim_t>(lim.rlim_max, want);
+            if (::setrlimit(RLIMIT_NOFILE, &raised) == 0)
+                lim = raised;
+        }
+        const rlim_t usable = std::min<rlim_t>(lim.rlim_cur, KeptFilesBudget + reserve);
+        m_maxHeld = usable > reserve ? static_cast<std::size_t>((usable - reserve) / 2) : 0;
+    }
+}
+
+ProcfsProcessSource::~ProcfsProcessSource()
+{
+    for (auto& [pid, held] : m_held)
+        release(held);
+}
+
+void ProcfsProcessSource::release(Held& held)
+{
+    if (held.stat >= 0)
+        ::close(held.stat);
+    if (held.cmdline >= 0)
+        ::close(held.cmdline);
+    held.stat = held.cmdline = -1;
+}
+
+bool ProcfsProcessSource::snapshot(std::vector<ProcessInfo>& out)
+{
+    const std::size_t expected = out.size();
+    out.clear();
+    DIR* dir = ::opendir(m_root.c_str());
+    if (!dir)
+        return false;
+    out.reserve(expected);
+    m_rootFd = ::dirfd(dir);
+    ++m_scan;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!isPid(entry->d_name))
+            continue;
+        ProcessInfo info;
+        bool ok = false;
+        const std::string_view pid(entry->d_name);
+        info.pid = toInt(pid, ok);
+        if (!ok || !readProcess(pid, info))
+            continue;   // ended since readdir
+        out.push_back(std::move(info));
+    }
+    ::closedir(dir);
+    // The files of processes that have ended.
+    for (auto it = m_held.begin(); it != m_held.end();) {
+        if (it->second.scan != m_scan) {
+            release(it->second);
+            it = m_held.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return true;
+}
+
+const char* ProcfsProcessSource::pathOf(const char* name)
+{
+    m_path.resize(m_dirLen);
+    m_path += name;
+    return m_path.c_str();
+}
+
+// One read() per file in the usual case: /proc files hand out all they
+// have in one call, so a read that leaves room in the buffer was the last.
+bool ProcfsProcessSource::readAll(int fd, std::size_t limit)
+{
+    m_len = 0;
+    for (;;) {
+        if (m_len == limit)
+            return true;
+        if (m_len == m_buf.size())
+            m_buf.resize(std::min(m_buf.size() * 2, std::max(limit, m_buf.size())));
+        const std::size_t room = std::min(m_buf.size(), limit) - m_len;
+        const ssize_t n = ::pread(fd, m_buf.data() + m_len, room, static_cast<off_t>(m_len));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            m_len = 0;
+            return false;
+        }
+        m_len += static_cast<std::size_t>(n);
+        if (n == 0 || static_cast<std::size_t>(n) < room)
+            return true;
+    }
+}
+
+bool ProcfsProcessSource::readFile(const char* name, int& held, bool keep, std::size_t limit)
+{
+    if (held >= 0)
+        return readAll(held, limit);
+    m_len = 0;
+    int fd = ::openat(m_rootFd, pathOf(name), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 && (errno == EMFILE || errno == ENFILE) && m_holding) {
+        // Out of file handles: a missing row would be worse than a slower
+        // scan, so give back the kept files and keep none from now on.
+        m_holding = false;
+        for (auto& [pid, files] : m_held)
+            release(files);
+        fd = ::openat(m_rootFd, pathOf(name), O_RDONLY | O_CLOEXEC);
+    }
+    if (fd < 0)
+        return false;
+    const bool ok = readAll(fd, limit);
+    if (keep && ok && m_holding)
+        held = fd;
+    else
+        ::close(fd);
+    return ok;
+}
+
+bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
+{
+    // Paths relative to the open root: the kernel walks "PID/stat" only.
+    m_path.assign(pid).append("/");
+    m_dirLen = m_path.size();
+
+    Held* held = nullptr;
+    const auto found = m_held.find(info.pid);
+    if (found != m_held.end())
+        held = &found->second;
+    else if (m_held.size() < m_maxHeld)
+        held = &m_held[info.pid];
+    Held none;
+    Held& files = held ? *held : none;
+    files.scan = m_scan;
+
+    // stat: "pid (comm) state ppid ..." where comm may hold blanks and
+    // parentheses, so the fields start after the last ')'. Its open file
+    // fails, or reads nothing, once its process has ended: then both files
+    // belonged to that process and the number is opened anew.
+    bool haveStat = readFile("stat", files.stat, held != nullptr) && m_len > 0;
+    if (!haveStat && files.stat >= 0) {
+        release(files);
+        haveStat = readFile("stat", files.stat, held != nullptr) && m_len > 0;
+    }
+    if (!haveStat) {
+        release(files);
+        return false;
+    }
+    const std::string_view stat(m_buf.data(), m_len);
+    const std::size_t open = stat.find('(');
+    const std::size_t close = stat.rfind(')');
+    if (open == std::string_view::npos || close == std::string_view::npos || close < open)
+        return false;
+    std::string comm(stat.substr(open + 1, close - open - 1));
+
+    // Fields after comm, numbered as in proc(5): 3 state ... 9 flags ...
+    // 19 nice, 20 num_threads, 24 rss. Fields are separated by blanks; the
+    // line ends with a newline.
+    char state = '?';
+    bool kernelThread = false;
+    const char* p = stat.data() + close + 1;
+    const char* const end = stat.data() + stat.size();
+    for (int field = 3; field <= 24 && p < end; ++field) {
+        while (p < end && *p == ' ')
+            ++p;
+        const char* v = p;
+        while (p < end && *p != ' ' && *p != '\n')
+            ++p;
+        if (field == 3 && p > v) {
+            state = *v;
+            continue;
+        }
+        if (field != 9 && (field < 19 || field == 21 || field == 22 || field == 23))
+            continue;
+        bool ok = false;
+        const std::int64_t value = toInt(std::string_view(v, static_cast<std::size_t>(p - v)), ok);
+        if (!ok)
+            continue;
+        if (field == 9)
+            kernelThread = (static_cast<unsigned long>(value) & KernelThreadFlag) != 0;
+        else if (field == 19)
+            info.priority = 20 - value;
+        else if (field == 20)
+            info.threadCount = value;
+        else
+            info.pageFileUsage = value * m_pageSize;
+    }
+
+    if (!readProgram(info, state, kernelThread))
+        return false;
+    readCommandLine(info, files.cmdline, held != nullptr);
+
+    if (info.executablePath) {
+        const std::string& path = *info.executablePath;
+        const std::size_t slash = path.rfind('/');
+        info.caption = slash == std::string::npos ? path : path.substr(slash + 1);
+    } else {
+        info.caption = comm;
+    }
+    info.description = info.caption;
+    info.name = std::move(comm);
+    return true;
+}
+
+bool ProcfsProcessSource::readProgram(ProcessInfo& info, char state, bool kernelThread)
+{
+    char link[4096];
+    bool denied = false;   // refused, or too long to report: not a mere absence
+    const auto tryLink = [&](const char* path) {
+        const ssize_t n = ::readlinkat(m_rootFd, path, link, sizeof link);
+        if (n >= 0 && static_cast<std::size_t>(n) < sizeof link) {
+            info.executablePath.emplace(link, static_cast<std::size_t>(n));
+            return true;
+        }
+        if (n >= 0 || errno != ENOENT)
+            denied = true;
+        return false;
+    };
+    if (tryLink(pathOf("exe")) || kernelThread)
+        return true;
+    const std::string pid(m_path, 0, m_dirLen - 1);
+    forThreadLinks(m_rootFd, pid, tryLink);
+    if (info.executablePath)
+        return true;
+
+    // No program anywhere. A process that has ended (or is ending: a
+    // zombie) has none; one that hid it is suspect, where we may look.
+    if (!denied) {
+        int unkept = -1;
+        if (!readFile("stat", unkept, false) || m_len == 0)
+            return false;   // ended meanwhile
+        const std::string_view again(m_buf.data(), m_len);
+        const std::size_t close = again.rfind(')');
+        if (close != std::string_view::npos && close + 2 < again.size())
+            state = again[close + 2];
+        if (state == 'Z' || state == 'X')
+            return true;
+    }
+    info.pathSuspect = m_reader == 0 || runsAsReader();
+    return true;
+}
+
+bool ProcfsProcessSource::runsAsReader()
+{
+    int unkept = -1;
+    if (!readFile("status", unkept, false))
+        return false;
+    const std::string_view status(m_buf.data(), m_len);
+    const std::size_t at = status.find("\nUid:");
+    if (at == std::string_view::npos)
+        return false;
+    const char* p = status.data() + at + 5;
+    const char* const end = status.data() + status.size();
+    int ids = 0;
+    while (ids < 4) {
+        while (p < end && (*p == ' ' || *p == '\t'))
+            ++p;
+        const char* v = p;
+        while (p < end && *p >= '0' && *p <= '9')
+            ++p;
+        bool ok = false;
+        const std::int64_t uid = toInt(std::string_view(v, static_cast<std::size_t>(p - v)), ok);
+        if (!ok || uid != static_cast<std::int64_t>(m_reader))
+            return false;
+        ++ids;
+    }
+    return true;
+}
+
+void ProcfsProcessSource::readCommandLine(ProcessInfo& info, int& held, bool keep)
+{
+    // Two bytes beyond the limit: the NUL that ends the last argument, and
+    // one that shows there is more.
+    if (!readFile("cmdline", held, keep, CommandLineLimit + 2))
+        return;
+    std::size_t len = m_len;
+    const bool whole = m_len < CommandLineLimit + 2;
+    if (whole)
+        while (len > 0 && m_buf[len - 1] == '\0')
+            --len;
+    const bool cut = len > CommandLineLimit;
+    if (cut) {
+        len = CommandLineLimit;
+        // Cut before a character, not inside one.
+        while (len > 0 && (static_cast<unsigned char>(m_buf[len]) & 0xC0) == 0x80)
+            --len;
+    }
+    if (len == 0)
+        return;
+    std::string& line = info.commandLine.emplace(m_buf.data(), len);
+    std::replace(line.begin(), line.end(), '\0', ' ');
+    if (cut)
+        line += "...";
+}
+
+std::optional<FileId> ProcfsProcessSource::fileAt(const std::string& path) const
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return idOf(st);
+}
+
+std::optional<FileId> ProcfsProcessSource::runningFile(const ProcessInfo& process) const
+{
+    const int rootFd = ::open(m_root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (rootFd < 0)
+        return std::nullopt;
+    const std::string pid = std::to_string(process.pid);
+    struct stat st {};
+    std::optional<FileId> id;
+    // The same ways to the program as the scan took.
+    const auto tryLink = [&](const char* path) {
+        if (::fstatat(rootFd, path, &st, 0) == 0)
+            id = idOf(st);
+        return id.has_value();
+    };
+    if (!tryLink((pid + "/exe").c_str()))
+        forThreadLinks(rootFd, pid, tryLink);
+    ::close(rootFd);
+    return id;
+}
+
+} // namespace zerva

@@ -1,0 +1,157 @@
+#include "platform/os/posix/procfs_process_source.h"
+
+#include <QtTest>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace zerva;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// stat fields 3..24 with nice -5, 4 threads and 25 resident pages.
+const QByteArray kStatTail = " S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 20 -5 4 0 99 1000 25 0 0\n";
+
+const ProcessInfo* find(const std::vector<ProcessInfo>& ps, std::int64_t pid)
+{
+    for (const auto& p : ps)
+        if (p.pid == pid)
+            return &p;
+    return nullptr;
+}
+
+} // namespace
+
+class TestProcfsSource : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void craftedTree()
+    {
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        const QDir d(root.path());
+        // A process whose comm holds blanks and parentheses.
+        d.mkpath("100");
+        writeFile(d.filePath("100/stat"), "100 (my (odd) name)" + kStatTail);
+        QVERIFY(QFile::link("/usr/bin/some tool", d.filePath("100/exe")));
+        writeFile(d.filePath("100/cmdline"), QByteArray("some tool\0--a\0b c\0", 18));
+        // A kernel thread: no exe link, empty cmdline, PF_KTHREAD in its flags.
+        d.mkpath("200");
+        writeFile(d.filePath("200/stat"), "200 (kworker/0:1) S 2 0 0 0 -1 2129984 0 0 0 0 0 0 0 0 20 0 1 0 99 0 0\n");
+        writeFile(d.filePath("200/cmdline"), "");
+        // A process that ended between readdir and reading its files.
+        d.mkpath("300");
+        // Not processes.
+        d.mkpath("sys");
+        QVERIFY(QFile::link(d.filePath("100"), d.filePath("self")));
+
+        ProcfsProcessSource source(root.path().toStdString());
+        std::vector<ProcessInfo> ps;
+        QVERIFY(source.snapshot(ps));
+        QCOMPARE(ps.size(), std::size_t(2));
+
+        const ProcessInfo* p = find(ps, 100);
+        QVERIFY(p);
+        QCOMPARE(p->executablePath.value(), std::string("/usr/bin/some tool"));
+        QCOMPARE(p->caption.value(), std::string("some tool"));
+        QCOMPARE(p->description.value(), std::string("some tool"));
+        QCOMPARE(p->name.value(), std::string("my (odd) name"));
+        QCOMPARE(p->commandLine.value(), std::string("some tool --a b c"));
+        QCOMPARE(p->priority.value(), std::int64_t(25));
+        QCOMPARE(p->threadCount.value(), std::int64_t(4));
+        QCOMPARE(p->pageFileUsage.value(), std::int64_t(25) * sysconf(_SC_PAGESIZE));
+
+        const ProcessInfo* k = find(ps, 200);
+        QVERIFY(k);
+        QVERIFY(!k->executablePath);
+        QVERIFY(!k->commandLine);
+        QCOMPARE(k->caption.value(), std::string("kworker/0:1"));
+        QCOMPARE(k->name.value(), std::string("kworker/0:1"));
+        QVERIFY(!k->pathSuspect);
+    }
+
+    // A process whose program cannot be read: hidden from us, or just not
+    // there? Only the first is suspect.
+    void unreadableProgram_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<QString>("uids");        // the Uid: line; empty: no status file
+        QTest::addColumn<int>("reader");
+        QTest::addColumn<QString>("threadLink");  // a later thread's exe link, if any
+        QTest::addColumn<QString>("path");        // "-": none
+        QTest::addColumn<bool>("suspect");
+        const int kthread = 0x00200000;
+        QTest::newRow("ours, hidden") << "S" << 0 << "1000\t1000\t1000\t1000" << 1000 << "" << "-" << true;
+        QTest::newRow("kernel thread") << "S" << kthread << "0\t0\t0\t0" << 0 << "" << "-" << false;
+        QTest::newRow("another user's") << "S" << 0 << "0\t0\t0\t0" << 1000 << "" << "-" << false;
+        QTest::newRow("another user's, we are root") << "S" << 0 << "33\t33\t33\t33" << 0 << "" << "-" << true;
+        QTest::newRow("set-uid program we started") << "S" << 0 << "1000\t0\t0\t0" << 1000 << "" << "-" << false;
+        QTest::newRow("status unreadable") << "R" << 0 << "" << 1000 << "" << "-" << false;
+        QTest::newRow("zombie") << "Z" << 0 << "1000\t1000\t1000\t1000" << 1000 << "" << "-" << false;
+        QTest::newRow("first thread ended, another runs")
+            << "Z" << 0 << "1000\t1000\t1000\t1000" << 1000 << "/usr/bin/tool" << "/usr/bin/tool" << false;
+    }
+    void unreadableProgram()
+    {
+        QFETCH(QString, state);
+        QFETCH(int, flags);
+        QFETCH(QString, uids);
+        QFETCH(int, reader);
+        QFETCH(QString, threadLink);
+        QFETCH(QString, path);
+        QFETCH(bool, suspect);
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        const QDir d(root.path());
+        d.mkpath("42/task/42");
+        d.mkpath("42/task/43");
+        writeFile(d.filePath("42/stat"),
+                  QStringLiteral("42 (p) %1 1 2 3 4 5 %2 7 8 9 10 11 12 13 14 20 0 2 0 99 1000 25\n").arg(state).arg(flags).toUtf8());
+        if (!uids.isEmpty())
+            writeFile(d.filePath("42/status"), ("Name:\tp\nUmask:\t0022\nState:\tS\nUid:\t" + uids + "\nGid:\t0\t0\t0\t0\n").toUtf8());
+        if (!threadLink.isEmpty())
+            QVERIFY(QFile::link(threadLink, d.filePath("42/task/43/exe")));
+        ProcfsProcessSource source(root.path().toStdString(), unsigned(reader));
+        std::vector<ProcessInfo> ps;
+        QVERIFY(source.snapshot(ps));
+        QCOMPARE(ps.size(), std::size_t(1));
+        QCOMPARE(QString::fromStdString(ps[0].executablePath.value_or("-")), path);
+        QCOMPARE(ps[0].pathSuspect, suspect);
+    }
+
+    void missingRootIsUnavailable()
+    {
+        ProcfsProcessSource source("/nonexistent/proc");
+        std::vector<ProcessInfo> ps{ProcessInfo{}};
+        QVERIFY(!source.snapshot(ps));
+        QVERIFY(ps.empty());
+    }
+
+    void realProcFindsThisProcess()
+    {
+        ProcfsProcessSource source;
+        std::vector<ProcessInfo> ps;
+        QVERIFY(source.snapshot(ps));
+        const ProcessInfo* me = find(ps, getpid());
+        QVERIFY(me);
+        const QString exe = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+        QCOMPARE(QString::fromStdString(me->executablePath.value()), exe);
+        QCOMPARE(QString::fromStdString(me->caption.value()), QFileInfo(exe).fileName());
+        QVERIFY(me->threadCount.value() >= 1);
+        QVERIFY(me->pageFileUsage.value() > 0);
+        errno = 0;
+        QCOMPARE(me->priority.value(), std::int64_t(20 - getpriority(PRIO_PROCESS, 0)));
+        QVERIFY(QString::fromStdString(me->commandLine.value()).contains(QFileInfo(exe).fileName()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProcfsSource)
+#include "test_procfs_source.moc"
