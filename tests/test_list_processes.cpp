@@ -82,7 +82,7 @@ private Q_SLOTS:
         CheckBox box(QString{});
         ListProcesses(list, source, box, trList);
         ListProcesses(list, source, box, trList);
-        QCOMPARE(list.count(), 4);
+        QCOMPARE(list.count(), 3);
         QCOMPARE(list.text(0), QStringLiteral("c"));
         QCOMPARE(list.text(2), QStringLiteral("b"));
     }

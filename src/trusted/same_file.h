@@ -27,6 +27,7 @@ private:
     const ProcessSource& m_source;
     std::optional<std::int64_t> m_pid;
     std::optional<FileId> m_running;   // the file process m_pid runs
+    bool m_ended = false;
     QHash<QString, std::optional<FileId>> m_entries;
 };
 

@@ -37,8 +37,9 @@ public:
         const auto it = files.find(path);
         return it == files.end() ? std::nullopt : std::optional<FileId>(it->second);
     }
-    std::optional<FileId> runningFile(const ProcessInfo& process) const override
+    std::optional<FileId> runningFile(const ProcessInfo& process, bool& ended) const override
     {
+        ended = false;
         const auto it = running.find(process.pid);
         return it == running.end() ? std::nullopt : std::optional<FileId>(it->second);
     }

@@ -96,6 +96,7 @@ private Q_SLOTS:
         QTest::newRow("set-uid program we started") << "S" << 0 << "1000\t0\t0\t0" << 1000 << "" << "-" << false;
         QTest::newRow("status unreadable") << "R" << 0 << "" << 1000 << "" << "-" << false;
         QTest::newRow("zombie") << "Z" << 0 << "1000\t1000\t1000\t1000" << 1000 << "" << "-" << false;
+        QTest::newRow("on its way out") << "R" << 4 << "1000\t1000\t1000\t1000" << 1000 << "" << "-" << false;
         QTest::newRow("first thread ended, another runs")
             << "Z" << 0 << "1000\t1000\t1000\t1000" << 1000 << "/usr/bin/tool" << "/usr/bin/tool" << false;
     }

@@ -28,6 +28,7 @@
 #include <pthread.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -96,7 +97,9 @@ struct LeaderGone {
             pthread_t thread;
             if (::pthread_create(&thread, nullptr, idle, nullptr) != 0)
                 ::_exit(1);
-            ::pthread_exit(nullptr);
+            // The first thread alone ends. Not pthread_exit: unwinding in a
+            // child forked from threads can hang on the loader's lock.
+            ::syscall(SYS_exit, 0);
         }
     }
     ~LeaderGone()
@@ -282,6 +285,11 @@ private Q_SLOTS:
         // The very file, run plainly, stays hidden.
         SpawnedProcess real(tool.toStdString(), {"1000"});
         QVERIFY(!listedRow(list, real.pid(), {tool}));
+        // Run in a user namespace of its own, even the very file is listed:
+        // there a process may give itself the link of any program.
+        SpawnedProcess inUserNamespace("/usr/bin/unshare", {"-r", tool.toStdString(), "1000"});
+        QVERIFY(waitFor([&] { return inUserNamespace.exePath() == tool.toStdString(); }));
+        QVERIFY(listedRow(list, inUserNamespace.pid(), {tool}));
     }
 
     // A program that hides its own executable from us is listed, with an

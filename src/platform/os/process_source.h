@@ -88,9 +88,12 @@ public:
         static_cast<void>(path);
         return std::nullopt;
     }
-    virtual std::optional<FileId> runningFile(const ProcessInfo& process) const
+    // `ended` is set when the process has ended since the snapshot, so that
+    // nothing of it is left to test.
+    virtual std::optional<FileId> runningFile(const ProcessInfo& process, bool& ended) const
     {
         static_cast<void>(process);
+        ended = false;
         return std::nullopt;
     }
 };

@@ -35,12 +35,14 @@ std::int64_t toInt(std::string_view s, bool& ok)
 // Set in the flags of stat for kernel threads (include/linux/sched.h); a
 // user process cannot set it.
 constexpr unsigned long KernelThreadFlag = 0x00200000;
+// Set when a thread has begun to exit.
+constexpr unsigned long ExitingFlag = 0x00000004;
 
 // Threads tried for a process whose own link to its program gives nothing,
 // so that one with a million threads costs no more.
 constexpr int MaxThreadLinks = 64;
 
-// Calls `tryLink` with PID/task/TID/exe (relative to `rootFd`) for the
+// Calls `tryLink` with PID/task/TID (relative to `rootFd`) for the
 // threads of a process until it returns true. The first thread may have
 // ended while others run on: its own PID/exe then reads nothing.
 template <class TryLink>
@@ -59,10 +61,32 @@ void forThreadLinks(int rootFd, std::string_view pid, TryLink tryLink)
     while (const dirent* entry = ::readdir(dir)) {
         if (!isPid(entry->d_name))
             continue;
-        if (++tried > MaxThreadLinks || tryLink((task + "/" + entry->d_name + "/exe").c_str()))
+        if (++tried > MaxThreadLinks || tryLink(task + "/" + entry->d_name))
             break;
     }
     ::closedir(dir);
+}
+
+// Whether the process whose stat line this is has ended or is ending: a
+// zombie (state Z or X), or its first thread on its way out (PF_EXITING),
+// when no thread is left to run a program.
+bool ending(std::string_view stat)
+{
+    const std::size_t close = stat.rfind(')');
+    if (close == std::string_view::npos || close + 2 >= stat.size())
+        return false;
+    const char state = stat[close + 2];
+    if (state == 'Z' || state == 'X')
+        return true;
+    // Field 9, flags: six blanks on from the state.
+    std::size_t at = close + 2;
+    for (int field = 3; field < 9 && at != std::string_view::npos; ++field)
+        at = stat.find(' ', at + 1);
+    if (at == std::string_view::npos)
+        return false;
+    unsigned long flags = 0;
+    const auto r = std::from_chars(stat.data() + at + 1, stat.data() + stat.size(), flags);
+    return r.ec == std::errc() && (flags & ExitingFlag) != 0;
 }
 
 std::optional<FileId> idOf(const struct stat& st)
@@ -76,6 +100,9 @@ ProcfsProcessSource::ProcfsProcessSource(std::string root, std::optional<unsigne
     : m_root(std::move(root)), m_pageSize(::sysconf(_SC_PAGESIZE)), m_buf(4096),
       m_reader(reader.value_or(static_cast<unsigned>(::geteuid())))
 {
+    struct stat ns {};
+    if (::stat((m_root + "/self/ns/user").c_str(), &ns) == 0)
+        m_userNamespace = idOf(ns);
     if (m_pageSize <= 0)
         m_pageSize = 4096;
     // Two open files per process, KeptFilesBudget in all: ask for room for
@@ -237,10 +264,9 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
         return false;
     std::string comm(stat.substr(open + 1, close - open - 1));
 
-    // Fields after comm, numbered as in proc(5): 3 state ... 9 flags ...
-    // 19 nice, 20 num_threads, 24 rss. Fields are separated by blanks; the
-    // line ends with a newline.
-    char state = '?';
+    // Fields after comm, numbered as in proc(5): 9 flags ... 19 nice,
+    // 20 num_threads, 24 rss. Fields are separated by blanks; the line ends
+    // with a newline.
     bool kernelThread = false;
     const char* p = stat.data() + close + 1;
     const char* const end = stat.data() + stat.size();
@@ -250,10 +276,6 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
         const char* v = p;
         while (p < end && *p != ' ' && *p != '\n')
             ++p;
-        if (field == 3 && p > v) {
-            state = *v;
-            continue;
-        }
         if (field != 9 && (field < 19 || field == 21 || field == 22 || field == 23))
             continue;
         bool ok = false;
@@ -270,7 +292,7 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
             info.pageFileUsage = value * m_pageSize;
     }
 
-    if (!readProgram(info, state, kernelThread))
+    if (!readProgram(info, kernelThread))
         return false;
     readCommandLine(info, files.cmdline, held != nullptr);
 
@@ -286,12 +308,12 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
     return true;
 }
 
-bool ProcfsProcessSource::readProgram(ProcessInfo& info, char state, bool kernelThread)
+bool ProcfsProcessSource::readProgram(ProcessInfo& info, bool kernelThread)
 {
     char link[4096];
     bool denied = false;   // refused, or too long to report: not a mere absence
-    const auto tryLink = [&](const char* path) {
-        const ssize_t n = ::readlinkat(m_rootFd, path, link, sizeof link);
+    const auto tryLink = [&](const std::string& dir) {
+        const ssize_t n = ::readlinkat(m_rootFd, (dir + "/exe").c_str(), link, sizeof link);
         if (n >= 0 && static_cast<std::size_t>(n) < sizeof link) {
             info.executablePath.emplace(link, static_cast<std::size_t>(n));
             return true;
@@ -300,24 +322,20 @@ bool ProcfsProcessSource::readProgram(ProcessInfo& info, char state, bool kernel
             denied = true;
         return false;
     };
-    if (tryLink(pathOf("exe")) || kernelThread)
-        return true;
     const std::string pid(m_path, 0, m_dirLen - 1);
+    if (tryLink(pid) || kernelThread)
+        return true;
     forThreadLinks(m_rootFd, pid, tryLink);
     if (info.executablePath)
         return true;
 
-    // No program anywhere. A process that has ended (or is ending: a
-    // zombie) has none; one that hid it is suspect, where we may look.
+    // No program anywhere. A process that has ended (or is ending) has
+    // none; one that hid it is suspect, where we may look.
     if (!denied) {
         int unkept = -1;
         if (!readFile("stat", unkept, false) || m_len == 0)
             return false;   // ended meanwhile
-        const std::string_view again(m_buf.data(), m_len);
-        const std::size_t close = again.rfind(')');
-        if (close != std::string_view::npos && close + 2 < again.size())
-            state = again[close + 2];
-        if (state == 'Z' || state == 'X')
+        if (ending(std::string_view(m_buf.data(), m_len)))
             return true;
     }
     info.pathSuspect = m_reader == 0 || runsAsReader();
@@ -385,24 +403,50 @@ std::optional<FileId> ProcfsProcessSource::fileAt(const std::string& path) const
     return idOf(st);
 }
 
-std::optional<FileId> ProcfsProcessSource::runningFile(const ProcessInfo& process) const
+std::optional<FileId> ProcfsProcessSource::runningFile(const ProcessInfo& process, bool& ended) const
 {
+    ended = false;
     const int rootFd = ::open(m_root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (rootFd < 0)
         return std::nullopt;
     const std::string pid = std::to_string(process.pid);
     struct stat st {};
     std::optional<FileId> id;
-    // The same ways to the program as the scan took.
-    const auto tryLink = [&](const char* path) {
-        if (::fstatat(rootFd, path, &st, 0) == 0)
+    bool denied = false;
+    // Through the first thread, or another one when that has ended.
+    const auto tryLink = [&](const std::string& dir) {
+        // In a user namespace of its own any user may give a process the
+        // link of any program (prctl PR_SET_MM_MAP), so only one in ours is
+        // vouched for.
+        if (m_userNamespace) {
+            if (::fstatat(rootFd, (dir + "/ns/user").c_str(), &st, 0) != 0) {
+                denied = denied || errno != ENOENT;
+                return false;
+            }
+            if (idOf(st) != m_userNamespace) {
+                denied = true;
+                return false;
+            }
+        }
+        if (::fstatat(rootFd, (dir + "/exe").c_str(), &st, 0) == 0)
             id = idOf(st);
+        else if (errno != ENOENT)
+            denied = true;
         return id.has_value();
     };
-    if (!tryLink((pid + "/exe").c_str()))
+    if (!tryLink(pid))
         forThreadLinks(rootFd, pid, tryLink);
+    if (!id && !denied) {
+        // Only absence: has the process ended, or is it ending?
+        char buf[512];
+        const int fd = ::openat(rootFd, (pid + "/stat").c_str(), O_RDONLY | O_CLOEXEC);
+        const ssize_t n = fd >= 0 ? ::read(fd, buf, sizeof buf) : -1;
+        if (fd >= 0)
+            ::close(fd);
+        ended = n <= 0 || ending(std::string_view(buf, static_cast<std::size_t>(n)));
+    }
     ::close(rootFd);
-    return id;
+    return denied ? std::nullopt : id;
 }
 
 } // namespace zerva

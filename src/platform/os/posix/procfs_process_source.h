@@ -26,6 +26,10 @@ namespace zerva {
 // A process whose program cannot be read although this program may inspect
 // it (`reader` is root, or the process runs under `reader` alone) and that
 // is no kernel thread is marked pathSuspect: it has hidden its program.
+//
+// runningFile() answers only for processes in this program's own user
+// namespace: in one of its own, a process may give itself the link of any
+// program, and the file test could not tell.
 class ProcfsProcessSource : public ProcessSource {
 public:
     static constexpr std::size_t KeptFilesBudget = 4096;
@@ -42,7 +46,7 @@ public:
     // Device and inode, links followed (for a process: of /proc/PID/exe).
     bool identifiesFiles() const override { return true; }
     std::optional<FileId> fileAt(const std::string& path) const override;
-    std::optional<FileId> runningFile(const ProcessInfo& process) const override;
+    std::optional<FileId> runningFile(const ProcessInfo& process, bool& ended) const override;
 
 private:
     struct Held {
@@ -62,7 +66,7 @@ private:
     // The program of the current process, through its own link or another
     // thread's; otherwise whether it hid it (see pathSuspect). False when
     // the process has ended meanwhile.
-    bool readProgram(ProcessInfo& info, char state, bool kernelThread);
+    bool readProgram(ProcessInfo& info, bool kernelThread);
     void readCommandLine(ProcessInfo& info, int& held, bool keep);
     // Whether every user id of the current process (real, effective,
     // saved, file system) is m_reader's.
@@ -83,6 +87,8 @@ private:
     std::unordered_map<std::int64_t, Held> m_held;
     unsigned m_scan = 0;
     unsigned m_reader;
+    // This program's user namespace (unknown in a crafted tree).
+    std::optional<FileId> m_userNamespace;
     // Open files are kept for this many processes at most (two each).
     std::size_t m_maxHeld = 0;
     bool m_holding = true;
