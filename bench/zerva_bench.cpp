@@ -22,6 +22,7 @@
 #include "platform/os/system_process_source.h"
 #include "process/list_processes.h"
 #include "trusted/is_trusted.h"
+#include "trusted/same_file.h"
 #include "trusted/trusted_file.h"
 
 #include <QApplication>
@@ -43,12 +44,14 @@ int envInt(const char* name, int fallback)
     return v && *v ? std::atoi(v) : fallback;
 }
 
-// Trusted entries that match none of the running programs, so that every
-// process is still listed and tested.
-void fillTrusted(ListView& list, int entries)
+// Trusted entries: first `named` (the programs that run), then ones that
+// match none of the running programs, `entries` in all.
+void fillTrusted(ListView& list, int entries, const QStringList& named = {})
 {
     list.clear();
-    for (int i = 0; i < entries; ++i)
+    for (const QString& path : named)
+        list.add(path);
+    for (int i = static_cast<int>(named.size()); i < entries; ++i)
         list.add(QStringLiteral("/opt/vendor%1/bin/tool%1").arg(i));
 }
 
@@ -69,7 +72,7 @@ void largeKvr()
         {"load, then one trust test", [&] {
              TrustedFile(kvr.path()).reload(trList);
              QString path = QStringLiteral("/usr/bin/none");
-             IsTrusted(path, 0, trList);
+             IsTrusted(path, 0, trList, [](const QString&) { return true; });
          }, {}, {}},
     };
     RunRounds(cases, 5);
@@ -136,9 +139,20 @@ int main(int argc, char* argv[])
     ListView hidden;
     hidden.setColumns({QStringLiteral("Dosya"), QStringLiteral("Path"), QStringLiteral("Modules")});
     CheckBox check1(QStringLiteral("Guvenilirleri goster"));
-    ListView noTrusted, trusted10, trusted10k;
+    ListView noTrusted, trusted10, trusted10k, running10, running10k;
     fillTrusted(trusted10, 10);
     fillTrusted(trusted10k, 10000);
+    // Up to ten of the running programs, the sleepers' among them: every
+    // process running one of them matches an entry by path, and takes the
+    // test of its file.
+    QStringList programs;
+    for (const ProcessInfo& p : snapshot)
+        if (p.executablePath && programs.size() < 10 && !programs.contains(QString::fromStdString(*p.executablePath)))
+            programs.push_back(QString::fromStdString(*p.executablePath));
+    if (!programs.contains(QStringLiteral("/usr/bin/sleep")))
+        programs.back() = QStringLiteral("/usr/bin/sleep");
+    fillTrusted(running10, 10, programs);
+    fillTrusted(running10k, 10000, programs);
 
     // The main window, shown, on the real process source; its own timer is
     // too slow to tick during the run.
@@ -153,11 +167,18 @@ int main(int argc, char* argv[])
     for (const ProcessInfo& p : snapshot)
         if (p.executablePath)
             paths.push_back(QString::fromStdString(*p.executablePath));
-    auto trustPass = [&paths](const ListView& list) {
+    std::vector<const ProcessInfo*> withPath;
+    for (const ProcessInfo& p : snapshot)
+        if (p.executablePath)
+            withPath.push_back(&p);
+    // As a refresh makes it: the file tests of one pass share their cache.
+    auto trustPass = [&](const ListView& list) {
         int trusted = 0;
-        for (const QString& path : paths) {
-            QString copy = path;
-            trusted += IsTrusted(copy, 0, list) ? 1 : 0;
+        SameFile sameFile(*source);
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            QString copy = paths[i];
+            const ProcessInfo& p = *withPath[i];
+            trusted += IsTrusted(copy, 0, list, [&](const QString& e) { return sameFile.runs(p, e); }) ? 1 : 0;
         }
         return trusted;
     };
@@ -172,6 +193,9 @@ int main(int argc, char* argv[])
         {"ListProcesses, 10000 trusted", [&] { ListProcesses(hidden, *source, check1, trusted10k); }, {}, {}},
         {"trust test x all, 10 entries", [&] { trustPass(trusted10); }, {}, {}},
         {"trust test x all, 10000", [&] { trustPass(trusted10k); }, {}, {}},
+        {"trust test, 10 running", [&] { trustPass(running10); }, {}, {}},
+        {"trust test, 10000 (10 running)", [&] { trustPass(running10k); }, {}, {}},
+        {"ListProcesses, 10000 (10 run.)", [&] { ListProcesses(hidden, *source, check1, running10k); }, {}, {}},
     };
     if (const char* only = std::getenv("ZERVA_BENCH_ONLY")) {
         std::vector<Case> one;
@@ -195,6 +219,12 @@ int main(int argc, char* argv[])
         row(c, floor.medianCpuMs(), processes);
     std::printf("trust test, 10 entries: %.2f %% of a refresh\n", 100.0 * cases[6].medianCpuMs() / refresh.medianCpuMs());
     std::printf("trust test, 10000 entries: %.2f %% of a refresh\n", 100.0 * cases[7].medianCpuMs() / refresh.medianCpuMs());
+    std::printf("trust test with file checks, 10 entries naming running programs: %.2f %% of a refresh\n",
+                100.0 * cases[8].medianCpuMs() / refresh.medianCpuMs());
+    std::printf("trust test with file checks, 10000 entries, 10 naming running programs: %.2f %% of a refresh\n",
+                100.0 * cases[9].medianCpuMs() / refresh.medianCpuMs());
+    std::printf("processes trusted by the running programs' entries (each took a file check): %d of %d with a path\n",
+                trustPass(running10), static_cast<int>(paths.size()));
     std::printf("10000 trusted entries add %.2f %% to a fill\n",
                 100.0 * (cases[5].medianCpuMs() - cases[2].medianCpuMs()) / refresh.medianCpuMs());
     if (!startMs.empty())
