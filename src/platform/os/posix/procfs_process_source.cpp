@@ -126,6 +126,8 @@ ProcfsProcessSource::ProcfsProcessSource(std::string root, std::optional<unsigne
 
 ProcfsProcessSource::~ProcfsProcessSource()
 {
+    if (m_lookupFd >= 0)
+        ::close(m_lookupFd);
     for (auto& [pid, held] : m_held)
         release(held);
 }
@@ -406,7 +408,10 @@ std::optional<FileId> ProcfsProcessSource::fileAt(const std::string& path) const
 std::optional<FileId> ProcfsProcessSource::runningFile(const ProcessInfo& process, bool& ended) const
 {
     ended = false;
-    const int rootFd = ::open(m_root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // Opened once: this runs for every process whose path matched an entry.
+    if (m_lookupFd < 0)
+        m_lookupFd = ::open(m_root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const int rootFd = m_lookupFd;
     if (rootFd < 0)
         return std::nullopt;
     const std::string pid = std::to_string(process.pid);
@@ -445,7 +450,6 @@ std::optional<FileId> ProcfsProcessSource::runningFile(const ProcessInfo& proces
             ::close(fd);
         ended = n <= 0 || ending(std::string_view(buf, static_cast<std::size_t>(n)));
     }
-    ::close(rootFd);
     return denied ? std::nullopt : id;
 }
 

@@ -82,6 +82,8 @@ private:
     std::vector<char> m_buf;
     std::size_t m_len = 0;
     int m_rootFd = -1;
+    // The root, kept open for runningFile().
+    mutable int m_lookupFd = -1;
     std::string m_path;
     std::size_t m_dirLen = 0;
     std::unordered_map<std::int64_t, Held> m_held;
