@@ -82,13 +82,16 @@ private:
     std::vector<char> m_buf;
     std::size_t m_len = 0;
     int m_rootFd = -1;
+    // The root, kept open for runningFile().
+    mutable int m_lookupFd = -1;
     std::string m_path;
     std::size_t m_dirLen = 0;
     std::unordered_map<std::int64_t, Held> m_held;
     unsigned m_scan = 0;
     unsigned m_reader;
-    // This program's user namespace (unknown in a crafted tree).
-    std::optional<FileId> m_userNamespace;
+    // This program's user namespace, as its link reads (empty, unknown, in
+    // a crafted tree).
+    std::string m_userNamespace;
     // Open files are kept for this many processes at most (two each).
     std::size_t m_maxHeld = 0;
     bool m_holding = true;
