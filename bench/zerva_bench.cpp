@@ -12,9 +12,9 @@
 #include "startup.h"
 
 #include "main_window/zerva.h"
-#include "platform/check_box.h"
-#include "platform/list_view.h"
-#include "platform/system_process_source.h"
+#include "platform/controls/check_box.h"
+#include "platform/controls/list_view.h"
+#include "platform/os/system_process_source.h"
 #include "process/list_processes.h"
 #include "trusted/is_trusted.h"
 

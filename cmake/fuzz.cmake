@@ -4,14 +4,14 @@
 option(ZERVA_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
 if(ZERVA_FUZZ)
   set(ZERVA_FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  # The reader and writer, and the POSIX text codec (cmake/os_posix.cmake).
   set(ZERVA_FUZZ_SOURCES
-    ${CMAKE_CURRENT_SOURCE_DIR}/src/trusted/kvr_reader.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/src/trusted/kvr_writer.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/src/trusted/lower_case.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/src/platform/posix_conf_codec.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/src/platform/code_page_1254.cpp)
+    src/trusted/kvr_reader.cpp
+    src/trusted/kvr_writer.cpp
+    src/trusted/lower_case.cpp
+    ${ZERVA_POSIX_CODEC_SOURCES})
   foreach(target IN ITEMS fuzz_kvr_read fuzz_kvr_write)
-    add_executable(${target} ${CMAKE_CURRENT_SOURCE_DIR}/tests/fuzz/${target}.cpp ${ZERVA_FUZZ_SOURCES})
+    add_executable(${target} tests/fuzz/${target}.cpp ${ZERVA_FUZZ_SOURCES})
     target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/src)
     target_compile_definitions(${target} PRIVATE QT_NO_KEYWORDS)
     target_compile_options(${target} PRIVATE ${ZERVA_FUZZ_FLAGS})

@@ -22,8 +22,6 @@ install(FILES ${ZERVA_PACKAGING_DIR}/${ZERVA_APP_ID}.metainfo.xml
 # The icon is drawn once, in resources/icons; the scalable one goes in as it
 # is, the 32 x 32 PNG is written from the XPM by a small Qt tool at build time
 # (nothing new at run time, no image converter needed to build).
-# (The glob makes the build notice an icon that is added later.)
-file(GLOB ZERVA_ICON_SOURCES CONFIGURE_DEPENDS ${ZERVA_ICON_DIR}/zerva.*)
 if(EXISTS ${ZERVA_ICON_DIR}/zerva.svg)
   install(FILES ${ZERVA_ICON_DIR}/zerva.svg DESTINATION ${ZERVA_HICOLOR_DIR}/scalable/apps)
 endif()

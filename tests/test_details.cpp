@@ -1,7 +1,7 @@
 #include "fakes/zerva_fixture.h"
-#include "platform/check_box.h"
-#include "platform/list_view.h"
-#include "platform/text_box.h"
+#include "platform/controls/check_box.h"
+#include "platform/controls/list_view.h"
+#include "platform/controls/text_box.h"
 #include "windows/dialog.h"
 #include "windows/dialog_window.h"
 

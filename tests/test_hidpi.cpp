@@ -5,7 +5,7 @@
 // the application starts, so this test runs itself twice as a child process
 // (once per factor) and compares what the two runs report.
 #include "fakes/zerva_fixture.h"
-#include "platform/list_view.h"
+#include "platform/controls/list_view.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "platform/list_view.h"
+#include "platform/controls/list_view.h"
 #include "trusted/is_trusted.h"
 
 #include <QtTest>

@@ -1,5 +1,5 @@
 #include "main_window/layout_rule.h"
-#include "platform/twips.h"
+#include "platform/controls/twips.h"
 
 #include <QtTest>
 

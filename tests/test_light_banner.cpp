@@ -1,6 +1,6 @@
 #include "fakes/fake_shell.h"
 #include "fakes/tiny_http_server.h"
-#include "platform/light_banner.h"
+#include "platform/banner/light_banner.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "fakes/fake_process_source.h"
-#include "platform/check_box.h"
-#include "platform/list_view.h"
+#include "platform/controls/check_box.h"
+#include "platform/controls/list_view.h"
 #include "process/details_block.h"
 #include "process/list_processes.h"
 

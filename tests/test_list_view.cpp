@@ -1,5 +1,5 @@
-#include "platform/list_view.h"
-#include "platform/trap.h"
+#include "platform/controls/list_view.h"
+#include "platform/controls/trap.h"
 
 #include <QtTest>
 

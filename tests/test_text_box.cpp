@@ -1,4 +1,4 @@
-#include "platform/text_box.h"
+#include "platform/controls/text_box.h"
 
 #include <QTextBlock>
 #include <QtTest>

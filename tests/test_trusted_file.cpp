@@ -1,4 +1,4 @@
-#include "platform/list_view.h"
+#include "platform/controls/list_view.h"
 #include "trusted/kvr_reader.h"
 #include "trusted/trusted_file.h"
 

@@ -3,7 +3,7 @@
 #include "fakes/fake_shell.h"
 #include "main_window/zerva.h"
 #include "main_window/zerva_links.h"
-#include "platform/list_view.h"
+#include "platform/controls/list_view.h"
 #include "windows/hakkinda.h"
 
 #include <QFrame>

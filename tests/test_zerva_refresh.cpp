@@ -1,6 +1,6 @@
 #include "fakes/zerva_fixture.h"
-#include "platform/check_box.h"
-#include "platform/list_view.h"
+#include "platform/controls/check_box.h"
+#include "platform/controls/list_view.h"
 
 #include <QHeaderView>
 #include <QLabel>

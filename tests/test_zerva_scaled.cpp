@@ -1,5 +1,5 @@
 #include "fakes/zerva_fixture.h"
-#include "platform/list_view.h"
+#include "platform/controls/list_view.h"
 #include "windows/dialog.h"
 #include "windows/dialog_window.h"
 

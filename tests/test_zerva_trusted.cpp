@@ -1,8 +1,8 @@
 #include "fakes/fake_process_source.h"
 #include "main_window/zerva.h"
-#include "platform/check_box.h"
-#include "platform/input_box.h"
-#include "platform/list_view.h"
+#include "platform/controls/check_box.h"
+#include "platform/controls/input_box.h"
+#include "platform/controls/list_view.h"
 
 #include <QApplication>
 #include <QInputDialog>

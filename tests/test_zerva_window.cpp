@@ -1,8 +1,8 @@
 #include "fakes/zerva_fixture.h"
 #include "main_window/layout_rule.h"
-#include "platform/check_box.h"
-#include "platform/list_view.h"
-#include "platform/twips.h"
+#include "platform/controls/check_box.h"
+#include "platform/controls/list_view.h"
+#include "platform/controls/twips.h"
 
 #include <QAccessible>
 #include <QFrame>

@@ -1,9 +1,9 @@
 #include "main_window/zerva.h"
 
-#include "platform/check_box.h"
-#include "platform/do_events.h"
-#include "platform/list_view.h"
-#include "platform/trap.h"
+#include "platform/controls/check_box.h"
+#include "platform/controls/do_events.h"
+#include "platform/controls/list_view.h"
+#include "platform/controls/trap.h"
 #include "process/list_processes.h"
 
 #include <QCloseEvent>

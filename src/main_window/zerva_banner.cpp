@@ -1,6 +1,6 @@
 #include "main_window/zerva.h"
 #include "main_window/zerva_links.h"
-#include "platform/twips.h"
+#include "platform/controls/twips.h"
 
 #include <QFrame>
 #include <QWidget>

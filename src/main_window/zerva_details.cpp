@@ -1,7 +1,7 @@
 #include "main_window/zerva.h"
 
-#include "platform/list_view.h"
-#include "platform/text_box.h"
+#include "platform/controls/list_view.h"
+#include "platform/controls/text_box.h"
 #include "windows/dialog.h"
 
 namespace zerva {

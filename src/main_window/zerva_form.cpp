@@ -1,9 +1,9 @@
 #include "main_window/zerva_form.h"
 
-#include "platform/check_box.h"
-#include "platform/client_area.h"
-#include "platform/list_view.h"
-#include "platform/twips.h"
+#include "platform/controls/check_box.h"
+#include "platform/controls/client_area.h"
+#include "platform/controls/list_view.h"
+#include "platform/controls/twips.h"
 #include "windows/zerva_icon.h"
 
 #include <QFrame>

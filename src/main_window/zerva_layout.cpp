@@ -1,10 +1,10 @@
 #include "main_window/zerva.h"
 
 #include "main_window/layout_rule.h"
-#include "platform/check_box.h"
-#include "platform/list_view.h"
-#include "platform/trap.h"
-#include "platform/twips.h"
+#include "platform/controls/check_box.h"
+#include "platform/controls/list_view.h"
+#include "platform/controls/trap.h"
+#include "platform/controls/twips.h"
 
 #include <QEvent>
 #include <QFrame>

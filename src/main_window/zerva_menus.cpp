@@ -1,6 +1,6 @@
 #include "main_window/zerva.h"
 #include "main_window/zerva_links.h"
-#include "platform/trap.h"
+#include "platform/controls/trap.h"
 #include "windows/hakkinda.h"
 
 #include <QMenu>

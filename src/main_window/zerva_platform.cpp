@@ -1,7 +1,7 @@
 #include "main_window/zerva_platform.h"
 
-#include "platform/input_box.h"
-#include "platform/system_process_source.h"
+#include "platform/controls/input_box.h"
+#include "platform/os/system_process_source.h"
 
 namespace zerva {
 

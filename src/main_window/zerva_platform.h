@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/banner.h"
-#include "platform/process_source.h"
-#include "platform/shell.h"
+#include "platform/banner/banner.h"
+#include "platform/os/process_source.h"
+#include "platform/os/shell.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "main_window/zerva.h"
 
-#include "platform/trap.h"
+#include "platform/controls/trap.h"
 #include "trusted/trusted_file.h"
 
 namespace zerva {

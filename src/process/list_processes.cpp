@@ -1,9 +1,9 @@
 #include "process/list_processes.h"
 
-#include "platform/check_box.h"
-#include "platform/list_view.h"
-#include "platform/process_source.h"
-#include "platform/trap.h"
+#include "platform/controls/check_box.h"
+#include "platform/controls/list_view.h"
+#include "platform/os/process_source.h"
+#include "platform/controls/trap.h"
 #include "process/details_block.h"
 #include "trusted/is_trusted.h"
 

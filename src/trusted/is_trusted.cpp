@@ -1,7 +1,7 @@
 #include "trusted/is_trusted.h"
 
-#include "platform/list_view.h"
-#include "platform/trap.h"
+#include "platform/controls/list_view.h"
+#include "platform/controls/trap.h"
 #include "trusted/lower_case.h"
 
 namespace zerva {

@@ -1,7 +1,7 @@
 #include "trusted/trusted_file.h"
 
-#include "platform/conf_codec.h"
-#include "platform/list_view.h"
+#include "platform/os/conf_codec.h"
+#include "platform/controls/list_view.h"
 #include "trusted/kvr_reader.h"
 #include "trusted/kvr_writer.h"
 #include "trusted/lower_case.h"

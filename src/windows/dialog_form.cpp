@@ -1,7 +1,7 @@
 #include "windows/dialog_form.h"
 
-#include "platform/text_box.h"
-#include "platform/twips.h"
+#include "platform/controls/text_box.h"
+#include "platform/controls/twips.h"
 #include "windows/zerva_icon.h"
 
 #include <QDialog>

@@ -1,6 +1,6 @@
 #include "windows/dialog_window.h"
 
-#include "platform/client_area.h"
+#include "platform/controls/client_area.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -1,8 +1,8 @@
 #include "windows/hakkinda.h"
 
 #include "main_window/zerva_links.h"
-#include "platform/frame_pacer.h"
-#include "platform/trap.h"
+#include "platform/controls/frame_pacer.h"
+#include "platform/controls/trap.h"
 
 #include <QCloseEvent>
 #include <QLabel>

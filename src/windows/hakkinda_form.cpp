@@ -1,6 +1,6 @@
 #include "windows/hakkinda_form.h"
 
-#include "platform/twips.h"
+#include "platform/controls/twips.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/banner.h"
+#include "platform/banner/banner.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/process_source.h"
+#include "platform/os/process_source.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/shell.h"
+#include "platform/os/shell.h"
 
 #include <stdexcept>
 #include <string>

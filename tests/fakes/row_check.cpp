@@ -1,6 +1,6 @@
 #include "fakes/row_check.h"
 
-#include "platform/list_view.h"
+#include "platform/controls/list_view.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 // Any bytes as kvr.conf: reading never crashes or hangs, and every entry
 // it gives is a piece of the file's text, in file order, holding no line
 // end. Entries the writer can hold come back unchanged from a rewrite.
-#include "platform/conf_codec.h"
+#include "platform/os/conf_codec.h"
 #include "trusted/kvr_reader.h"
 #include "trusted/kvr_writer.h"
 

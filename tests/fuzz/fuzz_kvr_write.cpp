@@ -2,7 +2,7 @@
 // it writes reads back as exactly that list; when it says it cannot, one of
 // them really is refused. Whatever the add command takes as a new entry,
 // lower-cased, the writer can hold.
-#include "platform/conf_codec.h"
+#include "platform/os/conf_codec.h"
 #include "trusted/kvr_reader.h"
 #include "trusted/kvr_writer.h"
 #include "trusted/lower_case.h"

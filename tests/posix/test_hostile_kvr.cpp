@@ -3,9 +3,9 @@
 // cannot be written must leave the old file byte for byte as it was.
 #include "fakes/fake_process_source.h"
 #include "main_window/zerva.h"
-#include "platform/check_box.h"
-#include "platform/conf_codec.h"
-#include "platform/list_view.h"
+#include "platform/controls/check_box.h"
+#include "platform/os/conf_codec.h"
+#include "platform/controls/list_view.h"
 #include "trusted/kvr_reader.h"
 
 #include <QDir>

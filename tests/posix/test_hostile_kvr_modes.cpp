@@ -3,8 +3,8 @@
 // and is skipped when it cannot).
 #include "fakes/fake_process_source.h"
 #include "main_window/zerva.h"
-#include "platform/check_box.h"
-#include "platform/list_view.h"
+#include "platform/controls/check_box.h"
+#include "platform/controls/list_view.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/conf_codec.h"
+#include "platform/os/conf_codec.h"
 
 #include <QtTest>
 

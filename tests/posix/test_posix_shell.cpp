@@ -1,4 +1,4 @@
-#include "platform/posix_shell.h"
+#include "platform/os/posix/posix_shell.h"
 
 #include <QUrl>
 #include <QtTest>

@@ -6,9 +6,9 @@
 #include "posix/support/sanitized.h"
 #include "posix/support/spawned_process.h"
 #include "main_window/zerva.h"
-#include "platform/check_box.h"
-#include "platform/list_view.h"
-#include "platform/procfs_process_source.h"
+#include "platform/controls/check_box.h"
+#include "platform/controls/list_view.h"
+#include "platform/os/posix/procfs_process_source.h"
 #include "process/list_processes.h"
 
 #include <QDir>

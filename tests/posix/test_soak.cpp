@@ -4,8 +4,8 @@
 // and so that the sanitizer build gets through in time; that build also
 // checks that nothing is lost at exit.
 #include "fakes/zerva_fixture.h"
-#include "platform/check_box.h"
-#include "platform/list_view.h"
+#include "platform/controls/check_box.h"
+#include "platform/controls/list_view.h"
 
 #include <QDir>
 #include <QFile>

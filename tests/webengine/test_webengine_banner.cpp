@@ -3,8 +3,8 @@
 #include "fakes/tiny_http_server.h"
 #include "main_window/zerva.h"
 #include "main_window/zerva_links.h"
-#include "platform/webengine/chromium_start.h"
-#include "platform/webengine/webengine_banner.h"
+#include "platform/banner/webengine/chromium_start.h"
+#include "platform/banner/webengine/webengine_banner.h"
 
 #include <QLabel>
 #include <QWebEnginePage>

@@ -5,11 +5,11 @@
 // Exit code 0 when every check passed. It also prints which Win32_Process
 // properties the service returned, since Wine's service lacks some.
 
-#include "platform/system_process_source.h"
-#include "platform/win_code_page.h"
-#include "platform/win_shell.h"
-#include "platform/wmi_process_source.h"
-#include "platform/wmi_variant.h"
+#include "platform/os/system_process_source.h"
+#include "platform/os/windows/win_code_page.h"
+#include "platform/os/windows/win_shell.h"
+#include "platform/os/windows/wmi_process_source.h"
+#include "platform/os/windows/wmi_variant.h"
 
 #include <windows.h>
 #include <objbase.h>

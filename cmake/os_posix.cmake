@@ -1,0 +1,25 @@
+# The platform back-ends for Linux and other POSIX systems, one line per
+# file. CMakeLists.txt adds ZERVA_OS_SOURCES to the core library when the
+# build is not for Windows.
+
+# The trusted-program file's text codec; `make fuzz` builds these into the
+# fuzz targets too (cmake/fuzz.cmake).
+set(ZERVA_POSIX_CODEC_SOURCES
+  src/platform/os/posix/code_page_1254.cpp
+  src/platform/os/posix/code_page_1254.h
+  src/platform/os/posix/posix_conf_codec.cpp
+)
+
+set(ZERVA_OS_SOURCES
+  ${ZERVA_POSIX_CODEC_SOURCES}
+  src/platform/os/posix/posix_shell.cpp
+  src/platform/os/posix/posix_shell.h
+  src/platform/os/posix/procfs_process_source.cpp
+  src/platform/os/posix/procfs_process_source.h
+  src/platform/os/posix/procfs_system_process_source.cpp
+)
+
+# Added with the full-browser banner (cmake/webengine.cmake).
+set(ZERVA_OS_WEBENGINE_SOURCES
+  src/platform/banner/webengine/posix_running_as_root.cpp
+)

@@ -1,0 +1,27 @@
+# The platform back-ends for Windows, one line per file. CMakeLists.txt adds
+# ZERVA_OS_SOURCES to the core library when the build is for Windows.
+
+# Plain C++ without Qt. scripts/wine-test reads the .cpp files of this list
+# and builds them into the console test it runs under Wine, so keep it a
+# plain list of paths.
+set(ZERVA_WINDOWS_PLAIN_SOURCES
+  src/platform/os/windows/win_code_page.cpp
+  src/platform/os/windows/win_code_page.h
+  src/platform/os/windows/win_shell.cpp
+  src/platform/os/windows/win_shell.h
+  src/platform/os/windows/wmi_process_source.cpp
+  src/platform/os/windows/wmi_process_source.h
+  src/platform/os/windows/wmi_system_process_source.cpp
+  src/platform/os/windows/wmi_variant.cpp
+  src/platform/os/windows/wmi_variant.h
+)
+
+set(ZERVA_OS_SOURCES
+  ${ZERVA_WINDOWS_PLAIN_SOURCES}
+  src/platform/os/windows/win_conf_codec.cpp
+)
+
+# Added with the full-browser banner (cmake/webengine.cmake).
+set(ZERVA_OS_WEBENGINE_SOURCES
+  src/platform/banner/webengine/win_running_as_root.cpp
+)

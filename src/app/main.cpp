@@ -1,0 +1,19 @@
+#include "main_window/zerva.h"
+#include "app/first_paint_exit.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Zerva"));
+    QApplication::setApplicationVersion(QStringLiteral(ZERVA_VERSION));
+    // Lets the desktop match the windows to the menu entry and its icon.
+    QApplication::setDesktopFileName(QStringLiteral("org.example.zerva"));
+
+    zerva::Zerva window(zerva::MakeSystemPlatform());
+    zerva::ExitAfterFirstPaintIfAsked(window);
+    window.Form_Load();
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,211 @@
+#include "platform/controls/list_items_model.h"
+
+#include "platform/controls/trap.h"
+
+#include <QSize>
+
+#include <algorithm>
+#include <numeric>
+
+namespace zerva {
+
+namespace {
+
+const QString& cell(const ListItemsModel::Row& r, int column)
+{
+    return column <= 0 ? r.text : r.sub[std::min(column, 2) - 1];
+}
+
+bool rowBefore(const ListItemsModel::Row& a, const ListItemsModel::Row& b, int column, Qt::SortOrder order)
+{
+    const int c = QString::compare(cell(a, column), cell(b, column), Qt::CaseInsensitive);
+    return order == Qt::AscendingOrder ? c < 0 : c > 0;
+}
+
+} // namespace
+
+ListItemsModel::ListItemsModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void ListItemsModel::setHeaders(const QStringList& headers)
+{
+    beginResetModel();
+    m_headers = headers;
+    endResetModel();
+}
+
+void ListItemsModel::beginFill()
+{
+    if (m_filling)
+        return;
+    beginResetModel();
+    m_filling = true;
+}
+
+void ListItemsModel::endFill()
+{
+    if (!m_filling)
+        return;
+    m_filling = false;
+    sortRows();
+    endResetModel();
+}
+
+void ListItemsModel::clear()
+{
+    if (m_filling) {
+        m_rows.clear();
+    } else {
+        beginResetModel();
+        m_rows.clear();
+        endResetModel();
+    }
+    changed();
+}
+
+int ListItemsModel::add(const QString& text)
+{
+    const int at = count();
+    if (!m_filling)
+        beginInsertRows({}, at, at);
+    m_rows.push_back(Row{text, {}, -1});
+    if (!m_filling)
+        endInsertRows();
+    changed();
+    return at;
+}
+
+void ListItemsModel::setSubItem(int i, int sub, const QString& text)
+{
+    if (i < 0 || i >= count() || sub < 1 || sub > 2)
+        throw ToolkitError("no such item");
+    m_rows[static_cast<std::size_t>(i)].sub[sub - 1] = text;
+    if (!m_filling)
+        Q_EMIT dataChanged(index(i, sub), index(i, sub));
+}
+
+void ListItemsModel::setKey(int i, qint64 key)
+{
+    if (i < 0 || i >= count())
+        throw ToolkitError("no such item");
+    m_rows[static_cast<std::size_t>(i)].key = key;
+}
+
+std::optional<int> ListItemsModel::findKey(qint64 key) const
+{
+    for (int i = 0; i < count(); ++i)
+        if (m_rows[static_cast<std::size_t>(i)].key == key)
+            return i;
+    return std::nullopt;
+}
+
+std::optional<int> ListItemsModel::findWhole(const QString& text) const
+{
+    if (!m_indexValid) {
+        m_index.clear();
+        m_index.reserve(count());
+        // Walk backwards so that the first of equal texts wins.
+        for (int i = count() - 1; i >= 0; --i)
+            m_index.insert(m_rows[static_cast<std::size_t>(i)].text.toLower(), i);
+        m_indexValid = true;
+    }
+    const auto it = m_index.constFind(text.toLower());
+    if (it == m_index.constEnd())
+        return std::nullopt;
+    return it.value();
+}
+
+std::optional<int> ListItemsModel::findPartial(const QString& text) const
+{
+    for (int i = 0; i < count(); ++i)
+        if (m_rows[static_cast<std::size_t>(i)].text.startsWith(text, Qt::CaseInsensitive))
+            return i;
+    return std::nullopt;
+}
+
+int ListItemsModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() || m_filling ? 0 : count();
+}
+
+int ListItemsModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : std::max<int>(1, static_cast<int>(m_headers.size()));
+}
+
+QVariant ListItemsModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= count())
+        return {};
+    const Row& r = m_rows[static_cast<std::size_t>(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        if (index.column() == 0)
+            return r.text;
+        if (index.column() <= 2)
+            return r.sub[index.column() - 1];
+        return {};
+    case Qt::SizeHintRole:
+        // The details block is many lines long; it must not make every
+        // row that tall.
+        if (index.column() == 2)
+            return QSize(0, 0);
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant ListItemsModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < m_headers.size())
+        return m_headers.at(section);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+void ListItemsModel::sort(int column, Qt::SortOrder order)
+{
+    m_sortColumn = column;
+    m_sortOrder = order;
+    if (m_filling || column < 0)
+        return;
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> perm(m_rows.size());
+    std::iota(perm.begin(), perm.end(), 0);
+    std::stable_sort(perm.begin(), perm.end(), [&](int a, int b) {
+        return rowBefore(m_rows[static_cast<std::size_t>(a)], m_rows[static_cast<std::size_t>(b)], column, order);
+    });
+    std::vector<Row> sorted;
+    sorted.reserve(m_rows.size());
+    std::vector<int> newPos(m_rows.size());
+    for (std::size_t i = 0; i < perm.size(); ++i) {
+        newPos[static_cast<std::size_t>(perm[i])] = static_cast<int>(i);
+        sorted.push_back(std::move(m_rows[static_cast<std::size_t>(perm[i])]));
+    }
+    m_rows = std::move(sorted);
+    // Keep the views' selection and current item on the same rows.
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    for (const QModelIndex& i : from)
+        to.push_back(index(newPos[static_cast<std::size_t>(i.row())], i.column()));
+    changePersistentIndexList(from, to);
+    changed();
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void ListItemsModel::sortRows()
+{
+    if (m_sortColumn < 0 || m_rows.size() < 2)
+        return;
+    std::stable_sort(m_rows.begin(), m_rows.end(), [this](const Row& a, const Row& b) {
+        return rowBefore(a, b, m_sortColumn, m_sortOrder);
+    });
+    changed();
+}
+
+void ListItemsModel::changed()
+{
+    m_indexValid = false;
+}
+
+} // namespace zerva

@@ -1,0 +1,160 @@
+#include "platform/controls/list_view.h"
+
+#include "platform/controls/trap.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QScrollBar>
+
+namespace zerva {
+
+ListView::ListView(QWidget* parent) : QTreeView(parent), m_model(new ListItemsModel(this))
+{
+    setModel(m_model);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTextElideMode(Qt::ElideRight);
+    header()->setStretchLastSection(false);
+    header()->setMinimumSectionSize(0);
+    // No sort until the user clicks a column header: rows keep the order in
+    // which they were added.
+    header()->setSortIndicator(-1, Qt::AscendingOrder);
+    setSortingEnabled(true);
+}
+
+void ListView::setColumns(const QStringList& headers)
+{
+    m_model->setHeaders(headers);
+    setHeaderHidden(headers.isEmpty());
+}
+
+void ListView::clear()
+{
+    m_model->clear();
+}
+
+int ListView::add(const QString& text)
+{
+    return m_model->add(text);
+}
+
+void ListView::checkItem(int item) const
+{
+    if (item < 0 || item >= m_model->count())
+        throw ToolkitError("no such item");
+}
+
+QString ListView::text(int item) const
+{
+    checkItem(item);
+    return m_model->row(item).text;
+}
+
+QString ListView::subItem(int item, int sub) const
+{
+    checkItem(item);
+    if (sub < 1 || sub > 2)
+        throw ToolkitError("no such sub-item");
+    return m_model->row(item).sub[sub - 1];
+}
+
+void ListView::setSubItem(int item, int sub, const QString& text)
+{
+    m_model->setSubItem(item, sub, text);
+}
+
+void ListView::setKey(int item, qint64 key)
+{
+    m_model->setKey(item, key);
+}
+
+qint64 ListView::key(int item) const
+{
+    checkItem(item);
+    return m_model->row(item).key;
+}
+
+std::optional<int> ListView::selectedItem() const
+{
+    if (!selectionModel() || m_model->filling())
+        return std::nullopt;
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return std::nullopt;
+    return rows.first().row();
+}
+
+std::optional<int> ListView::findItem(const QString& text, Match match) const
+{
+    return match == Match::WholeWord ? m_model->findWhole(text) : m_model->findPartial(text);
+}
+
+void ListView::setHeightPx(int height)
+{
+    if (height < 0)
+        throw ToolkitError("negative height");
+    resize(width(), height);
+}
+
+void ListView::setWidthPx(int width)
+{
+    if (width < 0)
+        throw ToolkitError("negative width");
+    resize(width, height());
+}
+
+void ListView::movePx(int left, int top)
+{
+    move(left, top);
+}
+
+void ListView::adoptSort(const ListView& other)
+{
+    const QHeaderView* theirs = other.header();
+    if (header()->sortIndicatorSection() != theirs->sortIndicatorSection()
+        || header()->sortIndicatorOrder() != theirs->sortIndicatorOrder())
+        header()->setSortIndicator(theirs->sortIndicatorSection(), theirs->sortIndicatorOrder());
+}
+
+void ListView::adoptSelection(const ListView& other)
+{
+    const std::optional<int> theirs = other.selectedItem();
+    if (!theirs)
+        return;
+    const std::optional<int> mine = m_model->findKey(other.key(*theirs));
+    if (!mine)
+        return;
+    // Done while this list is hidden, so selecting does not scroll it.
+    const QModelIndex index = m_model->index(*mine, 0);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void ListView::adoptScroll(const ListView& other)
+{
+    updateGeometries();
+    verticalScrollBar()->setValue(other.verticalScrollBar()->value());
+    horizontalScrollBar()->setValue(other.horizontalScrollBar()->value());
+}
+
+void ListView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTreeView::mouseDoubleClickEvent(event);
+    Q_EMIT DblClick();
+}
+
+void ListView::keyPressEvent(QKeyEvent* event)
+{
+    // Keyboard users open the details with Enter, as a double-click would.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        Q_EMIT DblClick();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+} // namespace zerva

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "platform/controls/list_items_model.h"
+
+#include <QTreeView>
+
+#include <optional>
+
+namespace zerva {
+
+// A report-style list view with the item operations the windows use:
+// ListItems.Clear/Add/Count, item text and sub-items, SelectedItem, FindItem,
+// and a DblClick event. Item indexes are 0-based.
+class ListView : public QTreeView {
+    Q_OBJECT
+public:
+    enum class Match { WholeWord = 0, Partial = 1 };
+
+    explicit ListView(QWidget* parent = nullptr);
+
+    void setColumns(const QStringList& headers);
+
+    void clear();
+    int add(const QString& text);
+    int count() const { return m_model->count(); }
+    QString text(int item) const;
+    QString subItem(int item, int sub) const;
+    void setSubItem(int item, int sub, const QString& text);
+    void setKey(int item, qint64 key);
+    qint64 key(int item) const;
+
+    // The selected item, or nothing.
+    std::optional<int> selectedItem() const;
+    // The first item, in list order, whose text matches `text` (whole text or
+    // beginning), letter case ignored.
+    std::optional<int> findItem(const QString& text, Match match) const;
+
+    // Geometry in pixels. A negative size is refused with ToolkitError and
+    // leaves the control as it was.
+    void setHeightPx(int height);
+    void setWidthPx(int width);
+    void movePx(int left, int top);
+
+    // Filling with updates suspended; see ListItemsModel.
+    void beginFill() { m_model->beginFill(); }
+    void endFill() { m_model->endFill(); }
+
+    // Takes over another list's sort order (before a fill), and its selected
+    // process and scroll position (after it), so a swap of the double buffer
+    // is not noticed by the user.
+    void adoptSort(const ListView& other);
+    void adoptSelection(const ListView& other);
+    void adoptScroll(const ListView& other);
+
+    const ListItemsModel& items() const { return *m_model; }
+
+Q_SIGNALS:
+    void DblClick();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void checkItem(int item) const;
+
+    ListItemsModel* m_model;
+};
+
+// RAII fill of a list view.
+class ListFill {
+public:
+    explicit ListFill(ListView& list) : m_list(list) { m_list.beginFill(); }
+    ~ListFill() { m_list.endFill(); }
+    ListFill(const ListFill&) = delete;
+    ListFill& operator=(const ListFill&) = delete;
+private:
+    ListView& m_list;
+};
+
+} // namespace zerva

@@ -1,0 +1,11 @@
+#include "platform/os/system_process_source.h"
+#include "platform/os/windows/wmi_process_source.h"
+
+namespace zerva {
+
+std::unique_ptr<ProcessSource> MakeSystemProcessSource()
+{
+    return std::make_unique<WmiProcessSource>();
+}
+
+} // namespace zerva

@@ -1,0 +1,106 @@
+#include "platform/os/posix/procfs_process_source.h"
+
+#include <QtTest>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace zerva;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// stat fields 3..24 with nice -5, 4 threads and 25 resident pages.
+const QByteArray kStatTail = " S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 20 -5 4 0 99 1000 25 0 0\n";
+
+const ProcessInfo* find(const std::vector<ProcessInfo>& ps, std::int64_t pid)
+{
+    for (const auto& p : ps)
+        if (p.pid == pid)
+            return &p;
+    return nullptr;
+}
+
+} // namespace
+
+class TestProcfsSource : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void craftedTree()
+    {
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        const QDir d(root.path());
+        // A process whose comm holds blanks and parentheses.
+        d.mkpath("100");
+        writeFile(d.filePath("100/stat"), "100 (my (odd) name)" + kStatTail);
+        QVERIFY(QFile::link("/usr/bin/some tool", d.filePath("100/exe")));
+        writeFile(d.filePath("100/cmdline"), QByteArray("some tool\0--a\0b c\0", 18));
+        // A kernel thread: no exe link, empty cmdline.
+        d.mkpath("200");
+        writeFile(d.filePath("200/stat"), "200 (kworker/0:1)" + kStatTail);
+        writeFile(d.filePath("200/cmdline"), "");
+        // A process that ended between readdir and reading its files.
+        d.mkpath("300");
+        // Not processes.
+        d.mkpath("sys");
+        QVERIFY(QFile::link(d.filePath("100"), d.filePath("self")));
+
+        ProcfsProcessSource source(root.path().toStdString());
+        std::vector<ProcessInfo> ps;
+        QVERIFY(source.snapshot(ps));
+        QCOMPARE(ps.size(), std::size_t(2));
+
+        const ProcessInfo* p = find(ps, 100);
+        QVERIFY(p);
+        QCOMPARE(p->executablePath.value(), std::string("/usr/bin/some tool"));
+        QCOMPARE(p->caption.value(), std::string("some tool"));
+        QCOMPARE(p->description.value(), std::string("some tool"));
+        QCOMPARE(p->name.value(), std::string("my (odd) name"));
+        QCOMPARE(p->commandLine.value(), std::string("some tool --a b c"));
+        QCOMPARE(p->priority.value(), std::int64_t(25));
+        QCOMPARE(p->threadCount.value(), std::int64_t(4));
+        QCOMPARE(p->pageFileUsage.value(), std::int64_t(25) * sysconf(_SC_PAGESIZE));
+
+        const ProcessInfo* k = find(ps, 200);
+        QVERIFY(k);
+        QVERIFY(!k->executablePath);
+        QVERIFY(!k->commandLine);
+        QCOMPARE(k->caption.value(), std::string("kworker/0:1"));
+        QCOMPARE(k->name.value(), std::string("kworker/0:1"));
+    }
+
+    void missingRootIsUnavailable()
+    {
+        ProcfsProcessSource source("/nonexistent/proc");
+        std::vector<ProcessInfo> ps{ProcessInfo{}};
+        QVERIFY(!source.snapshot(ps));
+        QVERIFY(ps.empty());
+    }
+
+    void realProcFindsThisProcess()
+    {
+        ProcfsProcessSource source;
+        std::vector<ProcessInfo> ps;
+        QVERIFY(source.snapshot(ps));
+        const ProcessInfo* me = find(ps, getpid());
+        QVERIFY(me);
+        const QString exe = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+        QCOMPARE(QString::fromStdString(me->executablePath.value()), exe);
+        QCOMPARE(QString::fromStdString(me->caption.value()), QFileInfo(exe).fileName());
+        QVERIFY(me->threadCount.value() >= 1);
+        QVERIFY(me->pageFileUsage.value() > 0);
+        errno = 0;
+        QCOMPARE(me->priority.value(), std::int64_t(20 - getpriority(PRIO_PROCESS, 0)));
+        QVERIFY(QString::fromStdString(me->commandLine.value()).contains(QFileInfo(exe).fileName()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProcfsSource)
+#include "test_procfs_source.moc"

@@ -1,0 +1,238 @@
+// The process source and the details block read and write every value
+// afresh: a second scan sees what changed in between, and texts come out
+// exactly as their UTF-8 decoding, whatever the bytes.
+#include "platform/os/posix/procfs_process_source.h"
+#include "process/details_block.h"
+
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace zerva;
+
+namespace {
+
+const ProcessInfo* find(const std::vector<ProcessInfo>& ps, std::int64_t pid)
+{
+    for (const auto& p : ps)
+        if (p.pid == pid)
+            return &p;
+    return nullptr;
+}
+
+// A shell that waits for a line on its input, then becomes "sleep 30".
+struct Child {
+    pid_t pid = -1;
+    int input = -1;
+
+    Child()
+    {
+        int fds[2];
+        if (::pipe(fds) != 0)
+            return;
+        pid = ::fork();
+        if (pid == 0) {
+            ::dup2(fds[0], STDIN_FILENO);
+            ::close(fds[0]);
+            ::close(fds[1]);
+            ::execlp("sh", "sh", "-c", "read x; exec sleep 30", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(fds[0]);
+        input = fds[1];
+    }
+    ~Child() { end(); }
+    void end()
+    {
+        if (pid > 0) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+            pid = -1;
+        }
+        if (input >= 0)
+            ::close(input);
+        input = -1;
+    }
+};
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QString reference(const ProcessInfo& p)
+{
+    auto t = [](const std::optional<std::string>& v) { return v ? QString::fromStdString(*v) : QString(); };
+    auto n = [](const std::optional<std::int64_t>& v) { return v ? QString::number(*v) : QString(); };
+    return "Oncelik derecesi(dusuk < yuksek): " + n(p.priority) + "\r\nKomut satiri: " + t(p.commandLine)
+        + "\r\nHafiza kullanimi: " + KilobytesText(p.pageFileUsage) + " KB\r\nThread sayisi: " + n(p.threadCount)
+        + "\r\nIsim: " + t(p.name) + "\r\nBaslik: " + t(p.caption) + "\r\nAciklama: " + t(p.description) + "\r\n";
+}
+
+} // namespace
+
+class TestScanValues : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void secondScanSeesChanges_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("priority") << "renice";
+        QTest::newRow("program and command line") << "exec";
+        QTest::newRow("ended") << "end";
+    }
+    void secondScanSeesChanges()
+    {
+        QFETCH(QString, change);
+        Child child;
+        QVERIFY(child.pid > 0);
+        ProcfsProcessSource source;
+        std::vector<ProcessInfo> ps;
+        QTRY_VERIFY(source.snapshot(ps) && find(ps, child.pid) && find(ps, child.pid)->commandLine
+                    && *find(ps, child.pid)->commandLine == "sh -c read x; exec sleep 30");
+        const ProcessInfo before = *find(ps, child.pid);
+
+        if (change == "renice") {
+            QCOMPARE(::setpriority(PRIO_PROCESS, static_cast<id_t>(child.pid), 7), 0);
+            QVERIFY(source.snapshot(ps));
+            QVERIFY(find(ps, child.pid));
+            QCOMPARE(find(ps, child.pid)->priority.value(), std::int64_t(13));
+            QCOMPARE(find(ps, child.pid)->commandLine, before.commandLine);
+        } else if (change == "exec") {
+            QCOMPARE(::write(child.input, "\n", 1), ssize_t(1));
+            QTRY_VERIFY(source.snapshot(ps) && find(ps, child.pid)
+                        && find(ps, child.pid)->commandLine.value_or("") == "sleep 30");
+            const ProcessInfo& after = *find(ps, child.pid);
+            QVERIFY(after.executablePath);
+            QVERIFY(QString::fromStdString(*after.executablePath).endsWith("/sleep"));
+            QCOMPARE(after.caption.value(), std::string("sleep"));
+            QCOMPARE(after.name.value(), std::string("sleep"));
+        } else {
+            const pid_t pid = child.pid;
+            child.end();
+            QVERIFY(source.snapshot(ps));
+            QVERIFY(!find(ps, pid));
+        }
+    }
+
+    void statAndCommandLineForms_data()
+    {
+        QTest::addColumn<QByteArray>("statTail");
+        QTest::addColumn<QByteArray>("cmdline");
+        QTest::addColumn<qint64>("priority");     // -1: null
+        QTest::addColumn<qint64>("threads");      // -1: null
+        QTest::addColumn<qint64>("pages");        // -1: null
+        QTest::addColumn<QByteArray>("command");  // empty: null
+
+        const QByteArray full = " S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 20 -5 4 0 99 1000 25 0 0\n";
+        QByteArray longArgs;
+        for (int i = 0; i < 3000; ++i)
+            longArgs += QByteArray("arg") + QByteArray::number(i % 10) + '\0';
+        QByteArray longLine = longArgs;
+        longLine.chop(1);
+        longLine.replace('\0', ' ');
+
+        QTest::newRow("ordinary") << full << QByteArray("a\0b\0", 4) << 25LL << 4LL << 25LL << QByteArray("a b");
+        QTest::newRow("command line beyond two buffers") << full << longArgs << 25LL << 4LL << 25LL << longLine;
+        QTest::newRow("only NULs") << full << QByteArray("\0\0", 2) << 25LL << 4LL << 25LL << QByteArray();
+        QTest::newRow("stat ends after the threads")
+            << QByteArray(" S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 20 3 9\n") << QByteArray("x") << 17LL << 9LL << -1LL
+            << QByteArray("x");
+        QTest::newRow("line break before the fields end")
+            << QByteArray(" S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 20 0\n 4 0 99 1000 25\n") << QByteArray("x") << 20LL
+            << -1LL << -1LL << QByteArray("x");
+        QTest::newRow("double blanks") << QByteArray(" S  1 2 3 4 5 6 7 8 9 10 11 12 13 14 20  1 2 0 99 1000 7\n")
+                                       << QByteArray("x") << 19LL << 2LL << 7LL << QByteArray("x");
+    }
+    void statAndCommandLineForms()
+    {
+        QFETCH(QByteArray, statTail);
+        QFETCH(QByteArray, cmdline);
+        QFETCH(qint64, priority);
+        QFETCH(qint64, threads);
+        QFETCH(qint64, pages);
+        QFETCH(QByteArray, command);
+
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        const QDir d(root.path());
+        d.mkpath("42");
+        writeFile(d.filePath("42/stat"), "42 (a) b)" + statTail);
+        writeFile(d.filePath("42/cmdline"), cmdline);
+        ProcfsProcessSource source(root.path().toStdString());
+        // Twice: the second scan reads through the files kept open.
+        for (int scan = 0; scan < 2; ++scan) {
+            std::vector<ProcessInfo> ps;
+            QVERIFY(source.snapshot(ps));
+            QCOMPARE(ps.size(), std::size_t(1));
+            const ProcessInfo& p = ps[0];
+            QCOMPARE(p.name.value(), std::string("a) b"));
+            QCOMPARE(p.priority.value_or(-1), priority);
+            QCOMPARE(p.threadCount.value_or(-1), threads);
+            QCOMPARE(p.pageFileUsage ? *p.pageFileUsage / ::sysconf(_SC_PAGESIZE) : -1, pages);
+            QCOMPARE(QByteArray::fromStdString(p.commandLine.value_or("")), command);
+            QCOMPARE(p.commandLine.has_value(), !command.isEmpty());
+        }
+    }
+
+    void detailsTextsAreTheirDecoding_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<qint64>("number");
+        QTest::newRow("ASCII") << QByteArray("/usr/bin/tool --x") << 20LL;
+        QTest::newRow("Turkish letters") << QByteArray("/opt/\xc3\xa7" "al\xc4\xb1\xc5\x9f/ara\xc3\xa7") << 1LL;
+        QTest::newRow("invalid UTF-8") << QByteArray("bad \xff\xfe end") << 0LL;
+        QTest::newRow("truncated sequence at the end") << QByteArray("cut \xc3") << 39LL;
+        QTest::newRow("negative number") << QByteArray("x") << -5LL;
+        QTest::newRow("empty") << QByteArray("") << 9223372036854775807LL;
+    }
+    void detailsTextsAreTheirDecoding()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(qint64, number);
+        ProcessInfo p;
+        p.caption = p.name = p.description = p.commandLine = text.toStdString();
+        p.priority = p.threadCount = number;
+        p.pageFileUsage = number;
+        QCOMPARE(DetailsBlock(p), reference(p));
+    }
+
+    // Last: it lowers this test process's file limit for good.
+    void noRowLostWhenFileHandlesRunOut()
+    {
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        const QDir d(root.path());
+        for (int pid = 1; pid <= 100; ++pid) {
+            const QString dir = QString::number(pid);
+            d.mkpath(dir);
+            writeFile(d.filePath(dir + "/stat"), QByteArray::number(pid) + " (p) S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 20 0 1\n");
+            writeFile(d.filePath(dir + "/cmdline"), "p");
+        }
+        rlimit lim{600, 600};
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &lim), 0);
+        ProcfsProcessSource source(root.path().toStdString());
+        // Leave fewer free handles than the source means to keep open.
+        std::vector<int> taken;
+        for (int fd = ::dup(0); fd >= 0; fd = ::dup(0)) {
+            taken.push_back(fd);
+            if (fd >= 540)
+                break;
+        }
+        for (int scan = 0; scan < 3; ++scan) {
+            std::vector<ProcessInfo> ps;
+            QVERIFY(source.snapshot(ps));
+            QCOMPARE(ps.size(), std::size_t(100));
+        }
+        for (const int fd : taken)
+            ::close(fd);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestScanValues)
+#include "test_scan_values.moc"
