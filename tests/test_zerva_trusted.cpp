@@ -1,13 +1,12 @@
 #include "fakes/fake_process_source.h"
+#include "fakes/input_box_answer.h"
 #include "main_window/zerva.h"
 #include "platform/controls/check_box.h"
 #include "platform/controls/input_box.h"
 #include "platform/controls/list_view.h"
 
 #include <QApplication>
-#include <QInputDialog>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -127,23 +126,11 @@ private Q_SLOTS:
         QFETCH(bool, ok);
         auto window = Window();
         window->show();
-        QString label, title, initial;
-        QTimer driver;
-        connect(&driver, &QTimer::timeout, this, [&] {
-            auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
-            if (!box || !title.isNull())
-                return;
-            label = box->labelText();
-            title = box->windowTitle();
-            initial = box->textValue();
-            QTest::keyClicks(box->findChild<QLineEdit*>(), "/OPT/C");
-            ok ? QTest::keyClick(box->findChild<QLineEdit*>(), Qt::Key_Return) : box->reject();
-        });
-        driver.start(10);
+        const InputBoxAnswer answer("/OPT/C", ok);
         window->GPE_Click();
-        QCOMPARE(label, kPrompt);
-        QCOMPARE(title, QStringLiteral("Zerva"));
-        QCOMPARE(initial, QString());
+        QCOMPARE(answer.label, kPrompt);
+        QCOMPARE(answer.title, QStringLiteral("Zerva"));
+        QCOMPARE(answer.initial, QString());
         QCOMPARE(Conf(), ok ? QByteArray("/opt/c\r\n") : QByteArray());
         window->form().cmdRefresh->click();
         QCOMPARE(Shown(window->form()).size(), ok ? 2 : 3);

@@ -1,0 +1,72 @@
+// The main window on the real platform pieces, as zerva.exe starts it: the
+// processes come from the management service (WMI). Run with the Windows
+// platform plugin, so that under Wine it is a real window in Xvfb.
+#include "fakes/row_check.h"
+#include "main_window/zerva.h"
+#include "main_window/zerva_platform.h"
+#include "platform/controls/check_box.h"
+#include "platform/controls/list_view.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace zerva;
+using namespace zerva::test;
+
+namespace {
+
+const ListView& Shown(const ZervaForm& f)
+{
+    return f.List1->isHidden() ? *f.BufList : *f.List1;
+}
+
+QStringList Captions(const ListView& list)
+{
+    QStringList captions;
+    for (int i = 0; i < list.count(); ++i)
+        captions << list.text(i).toLower();
+    return captions;
+}
+
+} // namespace
+
+class TestSystemWindow : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_home = QDir::currentPath();
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(QDir::setCurrent(m_dir.path())); }
+    void cleanupTestCase() { QDir::setCurrent(m_home); }
+
+    // Unticked, only processes with a path are listed (none under Wine, which
+    // gives no paths); ticked, every process is, this test among them.
+    void showAll()
+    {
+        Zerva window(MakeSystemPlatform());
+        window.Form_Load();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const ZervaForm& f = window.form();
+        const qsizetype withPath = Shown(f).count();
+        QCOMPARE(ListFault(Shown(f), false), QString());
+
+        QTest::mouseClick(f.Check1, Qt::LeftButton, {}, QPoint(4, f.Check1->height() / 2));
+        QCOMPARE(f.Check1->value(), 1);
+        const ListView& all = Shown(f);
+        const QString self = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toLower();
+        QVERIFY2(Captions(all).contains(self), qPrintable(Captions(all).join(", ")));
+        QVERIFY(all.count() >= withPath);
+        QCOMPARE(ListFault(all, true), QString());
+        QCOMPARE(f.lblOS->text(), QStringLiteral("Toplam %1 Process").arg(all.count()));
+        qInfo("%lld processes with a path, %lld in all: %s", qlonglong(withPath), qlonglong(all.count()),
+              qPrintable(Captions(all).join(", ")));
+    }
+};
+
+QTEST_MAIN(TestSystemWindow)
+#include "test_system_window.moc"
