@@ -1,5 +1,6 @@
 #include "fakes/fake_process_source.h"
 #include "fakes/input_box_answer.h"
+#include "fakes/shown.h"
 #include "main_window/zerva.h"
 #include "platform/controls/check_box.h"
 #include "platform/controls/input_box.h"
@@ -17,22 +18,6 @@ using namespace zerva::test;
 namespace {
 
 const QString kPrompt = QStringLiteral("Guvenilir olacak programi girin.(Orn: c:\\windows\\explorer.exe)");
-
-// The paths of the processes on show.
-QStringList Shown(const ZervaForm& f)
-{
-    const ListView& list = f.List1->isHidden() ? *f.BufList : *f.List1;
-    QStringList paths;
-    for (int i = 0; i < list.count(); ++i)
-        paths << list.subItem(i, 1);
-    return paths;
-}
-
-QByteArray Conf()
-{
-    QFile f("kvr.conf");
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
 
 void SetConf(const QByteArray& bytes)
 {
@@ -89,10 +74,10 @@ private Q_SLOTS:
         if (!file.isEmpty())
             SetConf(file);
         auto window = Window();
-        QCOMPARE(Shown(window->form()), shown);
-        QCOMPARE(Conf(), file);
+        QCOMPARE(ShownPaths(window->form()), shown);
+        QCOMPARE(ConfBytes(), file);
         window->form().Check1->click();
-        QCOMPARE(Shown(window->form()).size(), 3);
+        QCOMPARE(ShownPaths(window->form()).size(), 3);
     }
 
     // Two adds, the second one after the file was edited by hand; each takes
@@ -103,14 +88,14 @@ private Q_SLOTS:
         QString answer = "/OPT/A";
         auto window = Window(&prompts, &answer);
         window->GPE_Click();
-        SetConf(Conf() + "\"/opt/c\"\r\n");
+        SetConf(ConfBytes() + "\"/opt/c\"\r\n");
         answer = "/opt/b";
         window->GPE_Click();
         QCOMPARE(prompts, (QStringList{kPrompt, kPrompt}));
-        QCOMPARE(Conf(), QByteArray("/opt/b\r\n/opt/a\r\n/opt/c\r\n"));
-        QCOMPARE(Shown(window->form()).size(), 3);
+        QCOMPARE(ConfBytes(), QByteArray("/opt/b\r\n/opt/a\r\n/opt/c\r\n"));
+        QCOMPARE(ShownPaths(window->form()).size(), 3);
         window->form().cmdRefresh->click();
-        QCOMPARE(Shown(window->form()), QStringList{});
+        QCOMPARE(ShownPaths(window->form()), QStringList{});
         QCOMPARE(window->form().lblOS->text(), QStringLiteral("Toplam 0 Process"));
     }
 
@@ -131,9 +116,9 @@ private Q_SLOTS:
         QCOMPARE(answer.label, kPrompt);
         QCOMPARE(answer.title, QStringLiteral("Zerva"));
         QCOMPARE(answer.initial, QString());
-        QCOMPARE(Conf(), ok ? QByteArray("/opt/c\r\n") : QByteArray());
+        QCOMPARE(ConfBytes(), ok ? QByteArray("/opt/c\r\n") : QByteArray());
         window->form().cmdRefresh->click();
-        QCOMPARE(Shown(window->form()).size(), ok ? 2 : 3);
+        QCOMPARE(ShownPaths(window->form()).size(), ok ? 2 : 3);
     }
 };
 

@@ -2,6 +2,7 @@
 // processes come from the management service (WMI). Run with the Windows
 // platform plugin, so that under Wine it is a real window in Xvfb.
 #include "fakes/row_check.h"
+#include "fakes/shown.h"
 #include "main_window/zerva.h"
 #include "main_window/zerva_platform.h"
 #include "platform/controls/check_box.h"
@@ -16,23 +17,6 @@
 
 using namespace zerva;
 using namespace zerva::test;
-
-namespace {
-
-const ListView& Shown(const ZervaForm& f)
-{
-    return f.List1->isHidden() ? *f.BufList : *f.List1;
-}
-
-QStringList Captions(const ListView& list)
-{
-    QStringList captions;
-    for (int i = 0; i < list.count(); ++i)
-        captions << list.text(i).toLower();
-    return captions;
-}
-
-} // namespace
 
 class TestSystemWindow : public QObject {
     Q_OBJECT
@@ -52,19 +36,20 @@ private Q_SLOTS:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const ZervaForm& f = window.form();
-        const qsizetype withPath = Shown(f).count();
-        QCOMPARE(ListFault(Shown(f), false), QString());
+        const qsizetype withPath = ShownList(f).count();
+        QCOMPARE(ListFault(ShownList(f), false), QString());
 
         QTest::mouseClick(f.Check1, Qt::LeftButton, {}, QPoint(4, f.Check1->height() / 2));
         QCOMPARE(f.Check1->value(), 1);
-        const ListView& all = Shown(f);
-        const QString self = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toLower();
-        QVERIFY2(Captions(all).contains(self), qPrintable(Captions(all).join(", ")));
+        const ListView& all = ShownList(f);
+        const QString self = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+        const QString captions = ListTexts(all).join(", ");
+        QVERIFY2(ListTexts(all).contains(self, Qt::CaseInsensitive), qPrintable(captions));
         QVERIFY(all.count() >= withPath);
         QCOMPARE(ListFault(all, true), QString());
         QCOMPARE(f.lblOS->text(), QStringLiteral("Toplam %1 Process").arg(all.count()));
         qInfo("%lld processes with a path, %lld in all: %s", qlonglong(withPath), qlonglong(all.count()),
-              qPrintable(Captions(all).join(", ")));
+              qPrintable(captions));
     }
 };
 

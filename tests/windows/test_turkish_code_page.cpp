@@ -5,9 +5,9 @@
 // code page follows the locale (ctest sets LC_ALL=tr_TR.UTF-8).
 #include "fakes/fake_process_source.h"
 #include "fakes/input_box_answer.h"
+#include "fakes/shown.h"
 #include "main_window/zerva.h"
 #include "platform/controls/input_box.h"
-#include "platform/controls/list_view.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,21 +25,6 @@ namespace {
 
 // Written before each add: one entry, "c:\eski\şey.exe" in code page 1254.
 const QByteArray kOldConf("c:\\eski\\\xfe" "ey.exe\r\n");
-
-QByteArray Conf()
-{
-    QFile f("kvr.conf");
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-QStringList Shown(const ZervaForm& f)
-{
-    const ListView& list = f.List1->isHidden() ? *f.BufList : *f.List1;
-    QStringList paths;
-    for (int i = 0; i < list.count(); ++i)
-        paths << list.subItem(i, 1);
-    return paths;
-}
 
 bool UnderWine()
 {
@@ -117,10 +102,10 @@ private Q_SLOTS:
         const InputBoxAnswer typed(answer, true);
         window.GPE_Click();
         QVERIFY(!typed.title.isNull());
-        QCOMPARE(Conf(), conf);
+        QCOMPARE(ConfBytes(), conf);
         window.form().cmdRefresh->click();
         QStringList expected = shown;
-        QStringList actual = Shown(window.form());
+        QStringList actual = ShownPaths(window.form());
         expected.sort();
         actual.sort();
         QCOMPARE(actual, expected);
