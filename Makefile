@@ -18,8 +18,13 @@ CONFIGURE = cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(W
 
 all: build
 
+# What building and running need; deps-GROUP adds scripts/deps.d/GROUP.list
+# (the targets that need a group ask for it), after deps, so that two
+# apt-get never run at once under make -j.
 deps:
 	@scripts/install-deps
+deps-%: deps
+	@scripts/install-deps $*
 
 $(BUILD)/build.ninja: | deps
 	$(CONFIGURE)
@@ -35,7 +40,7 @@ run: build
 	  echo "make run: no display here; try: xvfb-run -a make run"; exit 1; fi
 	$(BUILD)/zerva
 
-test: build
+test: deps-test build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 clean:

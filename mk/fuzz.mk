@@ -13,10 +13,10 @@ FUZZ_CONFIGURE = cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWith
 
 .PHONY: fuzz build-fuzz
 
-$(FUZZ_BUILD)/build.ninja: | deps
+$(FUZZ_BUILD)/build.ninja: | deps-fuzz
 	$(FUZZ_CONFIGURE)
 
-build-fuzz: deps $(FUZZ_BUILD)/build.ninja
+build-fuzz: deps-fuzz $(FUZZ_BUILD)/build.ninja
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
 
 fuzz: build-fuzz

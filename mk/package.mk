@@ -4,12 +4,12 @@
 # `make screenshots`: the pictures in docs/screenshots/, taken under Xvfb.
 .PHONY: package package-check screenshots
 
-package: build
+package: deps-package build
 	cd $(BUILD) && cpack -G DEB
 	@ls -1 $(BUILD)/zerva_*.deb
 
 package-check: package
 	scripts/package-check $(BUILD)
 
-screenshots: build
+screenshots: deps-package build
 	scripts/screenshots $(BUILD)

@@ -20,10 +20,10 @@ export_san = \
 
 .PHONY: test-sanitize build-sanitize
 
-$(SAN_BUILD)/build.ninja: | deps
+$(SAN_BUILD)/build.ninja: | deps-test
 	$(SAN_CONFIGURE)
 
-build-sanitize: deps $(SAN_BUILD)/build.ninja
+build-sanitize: deps-test $(SAN_BUILD)/build.ninja
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 
 test-sanitize: build-sanitize

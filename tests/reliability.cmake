@@ -1,6 +1,7 @@
 # Helpers of the POSIX-only reliability tests (real child processes, process
 # churn), and longer time limits for the slow ones: the churn test scans the
-# whole live process table a thousand times, the soak refreshes a shown window
+# whole live process table up to a thousand times (bounded by time as well:
+# a crowded machine ends it early), the soak refreshes a shown window
 # ten thousand times, and the hostile-file test reads 50 MB files; all slow on
 # a crowded machine and under the sanitizers.
 if(NOT WIN32)

@@ -139,15 +139,30 @@ private Q_SLOTS:
         QVERIFY(!z.detailsText().contains(QStringLiteral("firefox")));
     }
 
+    // Behind the main window, or minimised where a window manager offers
+    // that (the window has no taskbar button to bring it back by).
+    void shownAgainComesToTheFront_data()
+    {
+        QTest::addColumn<bool>("minimised");
+        QTest::newRow("behind the main window") << false;
+        QTest::newRow("minimised") << true;
+    }
     void shownAgainComesToTheFront()
     {
+        QFETCH(bool, minimised);
         Shown z;
         z.doubleClick(QStringLiteral("firefox"));
         QVERIFY(QTest::qWaitForWindowActive(z.details()));
+        if (minimised)
+            z.details()->showMinimized();
         z.window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(z.window.get()));
+        QCOMPARE(z.details()->isMinimized(), minimised);
         z.doubleClick(QStringLiteral("tool"));
         QVERIFY(QTest::qWaitForWindowActive(z.details()));
+        QVERIFY(!z.details()->isMinimized());
+        QVERIFY(z.details()->isVisible());
+        QCOMPARE(z.details()->windowTitle(), QStringLiteral("tool"));
     }
 
     // "Kapat" and the close box unload the window; the next use starts

@@ -40,11 +40,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void Form_Resize();
     void applyLayoutStep(int step);
     QSizeF clientSizeTwips() const;
+    void centreFrameOnce();
     void Check1_Click();
     void Check2_Click();
     void Timer1_Timer();
@@ -73,6 +76,8 @@ private:
     ZervaForm m_form;
     // True: the next refresh fills List1; false: it fills BufList.
     bool m_UseList1 = false;
+    // Whether the frame a window manager added has been centred.
+    bool m_frameCentred = false;
     // Created on first use; outlives the window it shows.
     Dialog* m_Dialog = nullptr;
     // The banner control in Frame1; belongs to the frame.

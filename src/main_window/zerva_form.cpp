@@ -152,10 +152,15 @@ void ZervaForm::placeWindow(QMainWindow* window)
         layout->activate();
     const QSize frame = window->size() - window->centralWidget()->size();
     window->resize(client + frame);
+    centreFrame(window);
+}
 
+void ZervaForm::centreFrame(QMainWindow* window)
+{
     if (const QScreen* screen = window->screen()) {
-        QRect placed(QPoint(0, 0), window->size());
+        QRect placed = window->frameGeometry();
         placed.moveCenter(screen->availableGeometry().center());
+        // A window's position is that of its frame.
         window->move(placed.topLeft());
     }
 }

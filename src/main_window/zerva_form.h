@@ -33,6 +33,9 @@ struct ZervaForm {
     // Sizes the client area as designed and centres the window; once the
     // menu bar is in place.
     void placeWindow(QMainWindow* window);
+    // Centres the window's frame on its screen. A window manager adds the
+    // frame only when the window is first shown, so this runs again then.
+    static void centreFrame(QMainWindow* window);
 
 private:
     void fitStatusRow(const Twips& twips);

@@ -7,6 +7,8 @@
 #include "platform/controls/twips.h"
 
 #include <QEvent>
+#include <QMoveEvent>
+#include <QShowEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -74,6 +76,30 @@ bool Zerva::eventFilter(QObject* watched, QEvent* event)
     if (watched == centralWidget() && event->type() == QEvent::Resize)
         Form_Resize();
     return QMainWindow::eventFilter(watched, event);
+}
+
+// The window was centred before it had a frame; once the frame is known
+// (on showing, or with the first moves after it where a window manager adds
+// the frame), the frame is centred instead, once.
+void Zerva::centreFrameOnce()
+{
+    if (!m_frameCentred && isVisible() && windowState() == Qt::WindowNoState
+        && frameGeometry().size() != size()) {
+        m_frameCentred = true;
+        ZervaForm::centreFrame(this);
+    }
+}
+
+void Zerva::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    centreFrameOnce();
+}
+
+void Zerva::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    centreFrameOnce();
 }
 
 void Zerva::changeEvent(QEvent* event)

@@ -42,8 +42,8 @@ public:
     QString next();
 
 private:
-    bool isLineEnd(qsizetype i) const;
-    bool isBlank(qsizetype i) const;
+    inline bool isLineEnd(qsizetype i) const;
+    inline bool isBlank(qsizetype i) const;
     // Past the delimiter at m_pos (a comma or a line end), if any.
     void skipDelimiter();
     QString quoted();

@@ -1,47 +1,41 @@
 #include "trusted/trusted_file.h"
 
-#include "platform/os/conf_codec.h"
 #include "platform/controls/list_view.h"
+#include "platform/os/conf_codec.h"
+#include "platform/os/conf_file.h"
 #include "trusted/kvr_reader.h"
 #include "trusted/kvr_writer.h"
 #include "trusted/lower_case.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include <algorithm>
 
 namespace zerva {
 
+namespace {
+
+// The same bytes, in the other type; kept apart so the file layer stays
+// plain C++.
+QByteArray Bytes(const std::string& bytes)
+{
+    return QByteArray(bytes.data(), qsizetype(bytes.size()));
+}
+
+} // namespace
+
 TrustedFile::TrustedFile(QString path) : m_path(std::move(path)) {}
+
+std::filesystem::path TrustedFile::fsPath() const
+{
+    return std::filesystem::path(m_path.toStdU16String());
+}
 
 void TrustedFile::createIfMissing() const
 {
-    // NewOnly: never truncates, and fails on anything already there, a
-    // dangling link included.
-    QFile file(m_path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        file.close();
+    CreateConfFile(fsPath());
 }
 
-TrustedFile::Read TrustedFile::readText(QString& text) const
+TrustedFile::Read TrustedFile::decode(const QByteArray& bytes, QString& text)
 {
-    const QFileInfo info(m_path);
-    if (!info.exists() && !info.isSymLink())
-        return Read::Missing;
-    // Only a plain file: a directory, a pipe or a device could block or never
-    // end.
-    if (!info.isFile() || info.size() > kMaxBytes)
-        return Read::Unreadable;
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Read::Unreadable;
-    // One byte more than it should hold tells a file that grew meanwhile
-    // (or one whose size means nothing, as under /proc): read in part, it
-    // would lose entries at the next add.
-    const qint64 limit = info.size() + 1;
-    const QByteArray bytes = file.read(limit);
-    if (file.error() != QFileDevice::NoError || bytes.size() >= limit)
-        return Read::Unreadable;
     text = DecodeConfText(bytes);
     // Bytes that decode to nothing (a code page conversion that failed) are
     // not an empty list: an add would drop them all. A byte order mark alone
@@ -49,6 +43,19 @@ TrustedFile::Read TrustedFile::readText(QString& text) const
     if (text.isEmpty() && !bytes.isEmpty() && bytes != QByteArrayLiteral("\xef\xbb\xbf"))
         return Read::Unreadable;
     return Read::Ok;
+}
+
+TrustedFile::Read TrustedFile::readText(QString& text) const
+{
+    std::string bytes;
+    switch (ReadConfFile(fsPath(), std::size_t(kMaxBytes), bytes)) {
+    case ConfFileStatus::Ok:
+        return decode(Bytes(bytes), text);
+    case ConfFileStatus::Missing:
+        return Read::Missing;
+    default:
+        return Read::Unreadable;
+    }
 }
 
 void TrustedFile::reload(ListView& trList) const
@@ -59,6 +66,9 @@ void TrustedFile::reload(ListView& trList) const
     trList.clear();
     if (!read)
         return;
+    // One entry a line, as a rule; moving a million rows as the list grows
+    // would cost more than counting.
+    trList.reserve(std::min(text.count(u'\n') + 1, kMaxEntries));
     KvrReader reader(text);
     for (qsizetype n = 0; n < kMaxEntries && !reader.atEnd(); ++n)
         trList.add(reader.next());
@@ -72,50 +82,53 @@ TrustedFile::AddResult TrustedFile::add(const QString& answer, ListView& trList)
     if (!KvrAcceptsNewEntry(entry))
         return AddResult::Refused;
 
-    // The old entries come from the file, not from trList, so that entries
-    // edited in by hand meanwhile survive.
-    QStringList entries{entry};
-    QString text;
-    switch (readText(text)) {
-    case Read::Missing:
-        break;
-    case Read::Unreadable:
-        return AddResult::Unreadable;
-    case Read::Ok: {
+    // The old entries come from the file as it is under the lock, not from
+    // trList, so that entries edited in by hand, or added by another Zerva
+    // meanwhile, survive.
+    AddResult result = AddResult::Added;
+    const auto rewrite = [&](const std::string& old) -> std::optional<std::string> {
+        QStringList entries{entry};
+        QString text;
+        if (decode(Bytes(old), text) != Read::Ok) {
+            result = AddResult::Unreadable;
+            return std::nullopt;
+        }
         KvrReader reader(text);
         while (!reader.atEnd()) {
-            if (entries.size() >= kMaxEntries)
-                return AddResult::Full;
+            if (entries.size() >= kMaxEntries) {
+                result = AddResult::Full;
+                return std::nullopt;
+            }
             entries.push_back(reader.next());
         }
+        text.clear();
+        const std::optional<QString> content = FormatKvr(entries);
+        bool encoded = false;
+        const QByteArray bytes = content ? EncodeConfText(*content, &encoded) : QByteArray();
+        if (!encoded) {
+            result = AddResult::Refused;
+            return std::nullopt;
+        }
+        return bytes.toStdString();
+    };
+    switch (RewriteConfFile(fsPath(), std::size_t(kMaxBytes), kLockWait, rewrite)) {
+    case ConfFileStatus::Ok:
         break;
+    case ConfFileStatus::Foreign:
+        return AddResult::Foreign;
+    case ConfFileStatus::Busy:
+        return AddResult::Busy;
+    case ConfFileStatus::WriteFailed:
+        result = AddResult::WriteFailed;
+        break;
+    default:
+        return AddResult::Unreadable;
     }
-    }
-    text.clear();
-
-    const std::optional<QString> content = FormatKvr(entries);
-    if (!content)
-        return AddResult::Refused;
-    bool encoded = false;
-    const QByteArray bytes = EncodeConfText(*content, &encoded);
-    if (!encoded)
-        return AddResult::Refused;
-
-    bool written = false;
-    // A read-only file stays as it is, even though its folder would let a
-    // new file replace it.
-    const QFileInfo info(m_path);
-    if (!info.exists() || info.isWritable()) {
-        // Unbuffered: a buffered write reports success at once, and a short
-        // write at the final flush (a full disk, a file size limit) was
-        // still committed, replacing the old file with a truncated one.
-        QSaveFile file(m_path);
-        written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(bytes) == bytes.size()
-            && file.error() == QFileDevice::NoError && file.commit();
-    }
+    if (result != AddResult::Added && result != AddResult::WriteFailed)
+        return result;
     // Mirrors the file as it now is, written or not.
     reload(trList);
-    return written ? AddResult::Added : AddResult::WriteFailed;
+    return result;
 }
 
 } // namespace zerva

@@ -40,6 +40,9 @@ TextBox& Dialog::Text1()
 void Dialog::show()
 {
     DialogWindow& window = load();
+    // A window manager may offer to minimise it; without a taskbar button
+    // it would then be out of reach, so it comes back first.
+    window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
     window.show();
     window.raise();
     window.activateWindow();

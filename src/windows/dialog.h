@@ -23,7 +23,7 @@ public:
     // The text box, loading the window first if needed.
     TextBox& Text1();
     // Modeless and without an owner; a window already shown comes to the
-    // front and is activated.
+    // front and is activated, restored first if it was minimised.
     void show();
     // Destroys the window and its controls; the object stays.
     void unload();

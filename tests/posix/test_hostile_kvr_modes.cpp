@@ -55,18 +55,21 @@ private Q_SLOTS:
         QTest::addColumn<int>("fileMode");   // -1: no kvr.conf at all
         QTest::addColumn<int>("dirMode");
         QTest::addColumn<QStringList>("loaded");
+        QTest::addColumn<bool>("added");
         const QStringList both{"/bin/p1", "/bin/p2"};
-        QTest::newRow("read-only file") << 0444 << 0755 << both;
-        QTest::newRow("read-only folder") << 0644 << 0555 << both;
-        QTest::newRow("read-only folder, no file") << -1 << 0555 << QStringList{};
-        QTest::newRow("unreadable file") << 0000 << 0755 << QStringList{};
-        QTest::newRow("folder closed to us") << 0644 << 0000 << QStringList{};
+        QTest::newRow("read-only file") << 0444 << 0755 << both << false;
+        // The folder takes no new file, but the file may be written in place.
+        QTest::newRow("read-only folder") << 0644 << 0555 << both << true;
+        QTest::newRow("read-only folder, no file") << -1 << 0555 << QStringList{} << false;
+        QTest::newRow("unreadable file") << 0000 << 0755 << QStringList{} << false;
+        QTest::newRow("folder closed to us") << 0644 << 0000 << QStringList{} << false;
     }
     void modes()
     {
         QFETCH(int, fileMode);
         QFETCH(int, dirMode);
         QFETCH(QStringList, loaded);
+        QFETCH(bool, added);
         const QByteArray old("/bin/p1\r\n/bin/p2\r\n");
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
@@ -97,7 +100,7 @@ private Q_SLOTS:
             QCOMPARE(f.lblOS->text(), QStringLiteral("Toplam %1 Process").arg(3 - loaded.size()));
             QCOMPARE(items(*f.TrList), loaded);
             window.GPE_Click();
-            QCOMPARE(items(*f.TrList), loaded);
+            QCOMPARE(items(*f.TrList), added ? QStringList{"/opt/new"} + loaded : loaded);
         }
 
         QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 0700), 0);
@@ -109,7 +112,7 @@ private Q_SLOTS:
         QCOMPARE(::chmod(conf.constData(), 0600), 0);
         QFile f(QString::fromLocal8Bit(conf));
         QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), old);
+        QCOMPARE(f.readAll(), added ? "/opt/new\r\n" + old : old);
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{"kvr.conf"});
     }

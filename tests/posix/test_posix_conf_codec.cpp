@@ -1,5 +1,8 @@
+#include "platform/controls/list_view.h"
 #include "platform/os/conf_codec.h"
+#include "trusted/trusted_file.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace zerva;
@@ -20,7 +23,14 @@ private Q_SLOTS:
                                             << QString::fromUtf8("€…Š’Ÿ\u00a0ÿ");
         QTest::newRow("undefined bytes kept") << QByteArray("\x81\x8d\x8e\x8f\x90\x9d\x9e")
                                               << QString::fromUtf8("\u0081\u008d\u008e\u008f\u0090\u009d\u009e");
-        QTest::newRow("one bad byte: all 1254") << QByteArray("\xc3\xa7\xfd") << QString::fromUtf8("Ã§ı");
+        QTest::newRow("each line on its own")
+            << QByteArray("\xc3\xa7" "al\xc4\xb1\xc5\x9f\r\n\xe7" "al\xfd\xfe\n/\xc3\xa7\r\xfd")
+            << QString::fromUtf8("çalış\r\nçalış\n/ç\rı");
+        QTest::newRow("byte order mark, then a 1254 line")
+            << QByteArray("\xef\xbb\xbf/a\r\n\xfd") << QString::fromUtf8("/a\r\nı");
+        QTest::newRow("byte order mark only at the start")
+            << QByteArray("a\n\xef\xbb\xbf") << QString::fromUtf8("a\n\ufeff");
+        QTest::newRow("one bad byte: the line in 1254") << QByteArray("\xc3\xa7\xfd") << QString::fromUtf8("Ã§ı");
         QTest::newRow("cut off at the end") << QByteArray("a\xc3") << QString::fromUtf8("aÃ");
         QTest::newRow("overlong") << QByteArray("\xc0\xaf") << QString::fromUtf8("À¯");
         QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80") << QString::fromUtf8("í\u00a0€");
@@ -43,6 +53,33 @@ private Q_SLOTS:
         bool ok = false;
         QCOMPARE(DecodeConfText(EncodeConfText(text, &ok)), text);
         QVERIFY(ok);
+    }
+
+    // An add writes every line back as the same text, now in UTF-8: a line
+    // of Windows-1254 does not turn its UTF-8 neighbours into mojibake.
+    void addKeepsEveryLine_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("Windows-1254 and UTF-8 lines")
+            << QByteArray("c:\\ay\xfe" "e\\\xe7" "al\xfd\xfe.exe\r\n/home/ay\xc5\x9f" "e/bin/\xc3\xa7" "al\xc4\xb1\xc5\x9f\r\n")
+            << QByteArray("/opt/new\r\nc:\\ay\xc5\x9f" "e\\\xc3\xa7" "al\xc4\xb1\xc5\x9f.exe\r\n/home/ay\xc5\x9f"
+                          "e/bin/\xc3\xa7" "al\xc4\xb1\xc5\x9f\r\n");
+        QTest::newRow("byte order mark dropped") << QByteArray("\xef\xbb\xbf/a\r\n\xfd\n")
+                                                 << QByteArray("/opt/new\r\n/a\r\n\xc4\xb1\r\n");
+    }
+    void addKeepsEveryLine()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        QTemporaryDir dir;
+        QFile f(dir.filePath("kvr.conf"));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(before) == before.size());
+        f.close();
+        ListView trList;
+        QCOMPARE(TrustedFile(f.fileName()).add("/opt/new", trList), TrustedFile::AddResult::Added);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), after);
     }
 
     void lonelySurrogateRefused()

@@ -35,6 +35,8 @@ public:
 
     void clear();
     int add(const QString& text);
+    // Room for `rows` rows in all, so that a long fill does not move them.
+    void reserve(qsizetype rows) { m_rows.reserve(static_cast<std::size_t>(rows)); }
     int count() const { return static_cast<int>(m_rows.size()); }
     const Row& row(int i) const { return m_rows.at(static_cast<std::size_t>(i)); }
     void setSubItem(int i, int sub, const QString& text);

@@ -22,6 +22,7 @@ public:
 
     void clear();
     int add(const QString& text);
+    void reserve(qsizetype items) { m_model->reserve(items); }
     int count() const { return m_model->count(); }
     QString text(int item) const;
     QString subItem(int item, int sub) const;

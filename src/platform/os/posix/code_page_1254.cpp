@@ -35,7 +35,7 @@ constexpr char16_t kHigh[128] = {
 
 } // namespace
 
-QString DecodeWindows1254(const QByteArray& bytes)
+QString DecodeWindows1254(QByteArrayView bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);
     QChar* out = text.data();

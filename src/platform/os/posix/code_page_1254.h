@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 namespace zerva {
@@ -9,6 +9,6 @@ namespace zerva {
 // one character: the five bytes the code page leaves undefined become the
 // control characters of the same value, as Windows itself maps them, so
 // nothing is ever replaced by '?'.
-QString DecodeWindows1254(const QByteArray& bytes);
+QString DecodeWindows1254(QByteArrayView bytes);
 
 } // namespace zerva

@@ -1,0 +1,333 @@
+#include "platform/os/conf_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <random>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace zerva {
+
+namespace {
+
+// Links followed before a path counts as a loop, as the kernel does.
+constexpr int kMaxLinks = 40;
+constexpr auto kLockPoll = std::chrono::milliseconds(5);
+
+class Fd {
+public:
+    Fd() = default;
+    explicit Fd(int fd) : m_fd(fd) {}
+    Fd(Fd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    Fd& operator=(Fd&& other) noexcept
+    {
+        std::swap(m_fd, other.m_fd);
+        return *this;
+    }
+    ~Fd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    int get() const { return m_fd; }
+    bool ok() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
+
+// The folder that holds the file, and the file's name in it.
+struct Place {
+    Fd dir;
+    std::string name;
+};
+
+bool OwnedByUs(const struct stat& st)
+{
+    return st.st_uid == ::geteuid() || st.st_uid == 0;
+}
+
+// The final verdict on what was opened: a plain file of ours that nobody
+// else may write.
+ConfFileStatus Check(const struct stat& st)
+{
+    if (!S_ISREG(st.st_mode))
+        return ConfFileStatus::Unreadable;
+    if (!OwnedByUs(st) || (st.st_mode & (S_IWGRP | S_IWOTH)))
+        return ConfFileStatus::Foreign;
+    return ConfFileStatus::Ok;
+}
+
+void PushComponents(const std::string& path, std::vector<std::string>& pending)
+{
+    // `pending` is used from its back: the path's first component last.
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const std::size_t slash = std::min(path.find('/', start), path.size());
+        parts.push_back(path.substr(start, slash - start));
+        start = slash + 1;
+    }
+    pending.insert(pending.end(), parts.rbegin(), parts.rend());
+}
+
+// Follows `path` one component at a time, each symbolic link by hand: the
+// link whose owner is checked is the very one that is read (an O_PATH
+// descriptor of the link itself), so it cannot be swapped in between.
+// A name absent from its folder is for the caller to find out, unless a link
+// led there: nothing is ever created through a link that leads nowhere.
+ConfFileStatus Resolve(const std::string& path, Place& place)
+{
+    if (path.empty())
+        return ConfFileStatus::Unreadable;
+    std::vector<std::string> pending;
+    PushComponents(path, pending);
+    Fd dir(::open(path.front() == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    int links = 0;
+    while (dir.ok() && !pending.empty()) {
+        const std::string name = std::move(pending.back());
+        pending.pop_back();
+        const bool last = pending.empty();
+        if (name.empty() || name == ".") {
+            if (last)
+                return ConfFileStatus::Unreadable;   // a folder, not a file
+            continue;
+        }
+        Fd fd(::openat(dir.get(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+        if (!fd.ok()) {
+            if (last && errno == ENOENT && links == 0) {
+                place = Place{std::move(dir), name};
+                return ConfFileStatus::Ok;
+            }
+            return ConfFileStatus::Unreadable;
+        }
+        struct stat st {};
+        if (::fstat(fd.get(), &st) != 0)
+            return ConfFileStatus::Unreadable;
+        if (S_ISLNK(st.st_mode)) {
+            if (!OwnedByUs(st))
+                return ConfFileStatus::Foreign;
+            if (++links > kMaxLinks)
+                return ConfFileStatus::Unreadable;
+            std::string target(PATH_MAX, '\0');
+            const ssize_t n = ::readlinkat(fd.get(), "", target.data(), target.size());
+            if (n <= 0 || std::size_t(n) >= target.size())
+                return ConfFileStatus::Unreadable;
+            target.resize(std::size_t(n));
+            if (target.front() == '/')
+                dir = Fd(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+            PushComponents(target, pending);
+            continue;
+        }
+        if (last) {
+            place = Place{std::move(dir), name};
+            return ConfFileStatus::Ok;
+        }
+        if (!S_ISDIR(st.st_mode))
+            return ConfFileStatus::Unreadable;
+        dir = std::move(fd);
+    }
+    return ConfFileStatus::Unreadable;
+}
+
+// A plain file or nothing, as far as a look without opening tells: a device
+// is not even opened, since opening some of them does something.
+bool LooksPlain(const Place& place)
+{
+    struct stat st {};
+    return ::fstatat(place.dir.get(), place.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISREG(st.st_mode);
+}
+
+// Non-blocking, so that a FIFO swapped in cannot hold us; no controlling
+// terminal from a device; never through a link at the last step.
+Fd OpenIn(const Place& place, int flags)
+{
+    return Fd(::openat(place.dir.get(), place.name.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+}
+
+// Reads all of `fd`, a plain file of `size` bytes. One byte more than that
+// tells a file that grew meanwhile, or one whose size means nothing (as under
+// /proc): read in part, it would lose entries at the next add.
+ConfFileStatus ReadAll(int fd, const struct stat& st, std::size_t maxBytes, std::string& bytes)
+{
+    if (st.st_size < 0 || std::size_t(st.st_size) > maxBytes)
+        return ConfFileStatus::Unreadable;
+    const std::size_t limit = std::size_t(st.st_size) + 1;
+    std::string read(limit, '\0');
+    std::size_t got = 0;
+    while (got < limit) {
+        const ssize_t n = ::pread(fd, read.data() + got, limit - got, off_t(got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return ConfFileStatus::Unreadable;
+        if (n == 0)
+            break;
+        got += std::size_t(n);
+    }
+    if (got >= limit)
+        return ConfFileStatus::Unreadable;
+    read.resize(got);
+    bytes = std::move(read);
+    return ConfFileStatus::Ok;
+}
+
+bool WriteAll(int fd, const std::string& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += std::size_t(n);
+    }
+    return ::ftruncate(fd, off_t(bytes.size())) == 0 && ::fsync(fd) == 0;
+}
+
+// Opens the file for the rewrite, creating it when missing, and takes the
+// lock. The file may be replaced between the open and the lock (that is
+// what every rewrite does): then the lock is on a file that no longer has
+// the name, and it starts over.
+ConfFileStatus OpenLocked(const std::string& path, std::chrono::steady_clock::time_point deadline, Place& place,
+                          Fd& file, struct stat& st)
+{
+    for (bool again = false;; again = true) {
+        if (again && std::chrono::steady_clock::now() >= deadline)
+            return ConfFileStatus::Busy;
+        if (const ConfFileStatus resolved = Resolve(path, place); resolved != ConfFileStatus::Ok)
+            return resolved;
+        if (!LooksPlain(place))
+            return ConfFileStatus::Unreadable;
+        file = OpenIn(place, O_RDWR);
+        if (!file.ok() && errno == ENOENT)
+            file = OpenIn(place, O_RDWR | O_CREAT | O_EXCL);
+        if (!file.ok()) {
+            if (errno == EEXIST || errno == ELOOP)
+                continue;   // something took the name meanwhile: look again
+            // Not ours to write (a read-only file, or a read-only folder
+            // without the file), or not readable at all.
+            const Fd readOnly = OpenIn(place, O_RDONLY);
+            if (!readOnly.ok())
+                return errno == ENOENT ? ConfFileStatus::WriteFailed : ConfFileStatus::Unreadable;
+            std::string bytes;
+            if (::fstat(readOnly.get(), &st) != 0)
+                return ConfFileStatus::Unreadable;
+            if (const ConfFileStatus verdict = Check(st); verdict != ConfFileStatus::Ok)
+                return verdict;
+            return ReadAll(readOnly.get(), st, std::size_t(st.st_size), bytes) == ConfFileStatus::Ok
+                ? ConfFileStatus::WriteFailed
+                : ConfFileStatus::Unreadable;
+        }
+        if (::fstat(file.get(), &st) != 0)
+            return ConfFileStatus::Unreadable;
+        if (const ConfFileStatus verdict = Check(st); verdict != ConfFileStatus::Ok)
+            return verdict;
+        while (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
+            if (errno != EWOULDBLOCK && errno != EINTR)
+                return ConfFileStatus::WriteFailed;
+            if (std::chrono::steady_clock::now() >= deadline)
+                return ConfFileStatus::Busy;
+            std::this_thread::sleep_for(kLockPoll);
+        }
+        struct stat named {};
+        if (::fstatat(place.dir.get(), place.name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0
+            && named.st_dev == st.st_dev && named.st_ino == st.st_ino) {
+            // The size may have changed while we waited.
+            return ::fstat(file.get(), &st) == 0 ? ConfFileStatus::Ok : ConfFileStatus::Unreadable;
+        }
+    }
+}
+
+// A new file beside the old one, with its mode, that then takes its name.
+// False, with nothing left behind, when any step fails; `created` tells
+// whether the folder took a new file at all.
+bool Replace(const Place& place, const struct stat& st, const std::string& bytes, bool& created)
+{
+    std::random_device random;
+    std::string temp;
+    Fd fd;
+    for (int attempt = 0; attempt < 16 && !fd.ok(); ++attempt) {
+        temp = "." + place.name + "." + std::to_string(random());
+        fd = Fd(::openat(place.dir.get(), temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!fd.ok() && errno != EEXIST)
+            break;
+    }
+    created = fd.ok();
+    if (!created)
+        return false;
+    if (::fchmod(fd.get(), st.st_mode & 07777) == 0 && WriteAll(fd.get(), bytes)
+        && ::renameat(place.dir.get(), temp.c_str(), place.dir.get(), place.name.c_str()) == 0) {
+        // The new name itself on disk too; a folder that cannot be synced
+        // has it at the latest when the system writes it out.
+        if (Fd dir(::openat(place.dir.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dir.ok())
+            ::fsync(dir.get());
+        return true;
+    }
+    ::unlinkat(place.dir.get(), temp.c_str(), 0);
+    return false;
+}
+
+} // namespace
+
+void CreateConfFile(const std::filesystem::path& path)
+{
+    Place place;
+    if (Resolve(path.native(), place) == ConfFileStatus::Ok)
+        OpenIn(place, O_WRONLY | O_CREAT | O_EXCL);
+}
+
+ConfFileStatus ReadConfFile(const std::filesystem::path& path, std::size_t maxBytes, std::string& bytes)
+{
+    Place place;
+    if (const ConfFileStatus resolved = Resolve(path.native(), place); resolved != ConfFileStatus::Ok)
+        return resolved;
+    if (!LooksPlain(place))
+        return ConfFileStatus::Unreadable;
+    const Fd fd = OpenIn(place, O_RDONLY);
+    if (!fd.ok())
+        return errno == ENOENT ? ConfFileStatus::Missing : ConfFileStatus::Unreadable;
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0)
+        return ConfFileStatus::Unreadable;
+    if (const ConfFileStatus verdict = Check(st); verdict != ConfFileStatus::Ok)
+        return verdict;
+    return ReadAll(fd.get(), st, maxBytes, bytes);
+}
+
+ConfFileStatus RewriteConfFile(const std::filesystem::path& path, std::size_t maxBytes,
+                               std::chrono::milliseconds lockWait, const ConfRewrite& rewrite)
+{
+    Place place;
+    Fd file;
+    struct stat st {};
+    const ConfFileStatus opened = OpenLocked(path.native(), std::chrono::steady_clock::now() + lockWait, place, file, st);
+    if (opened != ConfFileStatus::Ok)
+        return opened;
+    std::string old;
+    if (const ConfFileStatus read = ReadAll(file.get(), st, maxBytes, old); read != ConfFileStatus::Ok)
+        return read;
+    const std::optional<std::string> bytes = rewrite(old);
+    if (!bytes)
+        return ConfFileStatus::Ok;
+    bool created = false;
+    if (Replace(place, st, *bytes, created))
+        return ConfFileStatus::Ok;
+    if (created)
+        return ConfFileStatus::WriteFailed;
+    // The folder takes no new file (read-only, or full): in place, and the
+    // old content back when that fails half-way.
+    if (WriteAll(file.get(), *bytes))
+        return ConfFileStatus::Ok;
+    WriteAll(file.get(), old);
+    return ConfFileStatus::WriteFailed;
+}
+
+} // namespace zerva

@@ -1,0 +1,274 @@
+// kvr.conf in a folder that others can write, as /tmp: only the user's own
+// file (or root's) is used, links planted by someone else are not followed,
+// and two programs adding at once lose nothing. The other user is real: the
+// program runs as "nobody" through setpriv, or as root against a file of
+// "nobody"; the test is skipped when the machine allows neither.
+#include "platform/controls/list_view.h"
+#include "trusted/trusted_file.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace zerva;
+using Result = TrustedFile::AddResult;
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+constexpr uid_t kDaemon = 1;
+const QByteArray kOld("/bin/p1\r\n/bin/p2\r\n");
+
+// The helper run in a second process: "once" loads kvr.conf of the working
+// folder and adds /opt/new, printing the items loaded and the result;
+// "adds TAG COUNT SECONDS" adds /opt/TAG/0, /opt/TAG/1, ... until COUNT or
+// SECONDS is reached and prints how many it added and why it stopped: "done",
+// "time", or the result of an add that failed.
+int RunHelper(const QByteArray& job)
+{
+    const QList<QByteArray> args = job.split(' ');
+    ListView trList;
+    const TrustedFile file;
+    file.reload(trList);
+    if (args.value(0) == "once") {
+        const int items = trList.count();
+        std::printf("%d %d\n", items, int(file.add(QStringLiteral("/opt/new"), trList)));
+        return 0;
+    }
+    const int count = args.value(2).toInt();
+    QElapsedTimer time;
+    time.start();
+    int added = 0;
+    QByteArray why = "done";
+    while (added < count) {
+        if (time.elapsed() > args.value(3).toLongLong() * 1000) {
+            why = "time";
+            break;
+        }
+        const Result r = file.add(QStringLiteral("/opt/%1/%2").arg(QString::fromLatin1(args.value(1))).arg(added), trList);
+        if (r != Result::Added) {
+            why = QByteArray::number(int(r));
+            break;
+        }
+        ++added;
+    }
+    std::printf("%d %s\n", added, why.constData());
+    return 0;
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+bool Own(const QString& path, uid_t uid)
+{
+    return ::lchown(QFile::encodeName(path).constData(), uid, uid == 0 ? 0 : gid_t(65534)) == 0;
+}
+
+} // namespace
+
+class TestKvrOwners : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_bin;
+    QString m_helper;
+    QString m_setpriv;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // A copy of this program that the other user may run whatever
+        // folder the build lies in.
+        m_helper = m_bin.filePath(QStringLiteral("helper"));
+        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), m_helper));
+        QVERIFY(::chmod(QFile::encodeName(m_bin.path()).constData(), 0755) == 0);
+        m_setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    }
+
+    // Who runs the program ("nobody", through setpriv, or "root", here);
+    // kvr.conf in a sticky folder open to all, either the file itself or a
+    // chain of links to a file in the user's own folder, as dotfiles are kept.
+    // "us" is the user running the program, "other" another one.
+    void owners_data()
+    {
+        QTest::addColumn<QString>("runner");
+        QTest::addColumn<QStringList>("links");   // owners of the links on the way, from kvr.conf
+        QTest::addColumn<QString>("owner");       // of the file: "us", "other" or "root"
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("items");
+        QTest::addColumn<Result>("add");
+        const QStringList none;
+        QTest::newRow("own file (control)") << "nobody" << none << "us" << 0644 << 2 << Result::Added;
+        QTest::newRow("root's file: used, not written") << "nobody" << none << "root" << 0644 << 2 << Result::WriteFailed;
+        QTest::newRow("another user's file") << "nobody" << none << "other" << 0644 << 0 << Result::Foreign;
+        QTest::newRow("own file, group may write") << "nobody" << none << "us" << 0664 << 0 << Result::Foreign;
+        QTest::newRow("own file, others may write") << "nobody" << none << "us" << 0606 << 0 << Result::Foreign;
+        QTest::newRow("own link to own file: link kept")
+            << "nobody" << QStringList{"us"} << "us" << 0600 << 2 << Result::Added;
+        QTest::newRow("planted link to the user's file")
+            << "nobody" << QStringList{"other"} << "us" << 0600 << 0 << Result::Foreign;
+        QTest::newRow("own link through a planted link")
+            << "nobody" << QStringList{"us", "other"} << "us" << 0600 << 0 << Result::Foreign;
+        QTest::newRow("root: another user's file") << "root" << none << "other" << 0644 << 0 << Result::Foreign;
+        QTest::newRow("root: planted link to root's file")
+            << "root" << QStringList{"other"} << "root" << 0600 << 0 << Result::Foreign;
+        QTest::newRow("root: own file (control)") << "root" << none << "us" << 0644 << 2 << Result::Added;
+    }
+    void owners()
+    {
+        QFETCH(QString, runner);
+        QFETCH(QStringList, links);
+        QFETCH(QString, owner);
+        QFETCH(int, mode);
+        QFETCH(int, items);
+        QFETCH(Result, add);
+        if (::geteuid() != 0)
+            QSKIP("needs root to give files to a second user (nobody, daemon); run the tests as root");
+        if (runner == "nobody" && m_setpriv.isEmpty())
+            QSKIP("setpriv (util-linux) is not installed: cannot run as a second user");
+        const uid_t us = runner == "root" ? 0 : kNobody;
+        const uid_t other = runner == "root" ? kNobody : kDaemon;
+        const auto uidOf = [&](const QString& who) { return who == "us" ? us : who == "other" ? other : 0; };
+
+        QTemporaryDir dir;
+        const QString shared = dir.filePath("shared");
+        const QString home = dir.filePath("home");
+        QVERIFY(QDir().mkdir(shared) && QDir().mkdir(home));
+        QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0);
+        QVERIFY(::chmod(QFile::encodeName(shared).constData(), 01777) == 0);
+        QVERIFY(Own(home, us));
+        const QString target = links.isEmpty() ? shared + "/kvr.conf" : home + "/kvr.conf";
+        {
+            QFile f(target);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(kOld) == kOld.size());
+        }
+        QVERIFY(Own(target, uidOf(owner)));
+        QVERIFY(::chmod(QFile::encodeName(target).constData(), mode_t(mode)) == 0);
+        // kvr.conf -> relay1 -> ... -> the file, each link owned as the row says.
+        QStringList chain;
+        for (int i = 0; i < links.size(); ++i)
+            chain << (i == 0 ? shared + "/kvr.conf" : shared + QStringLiteral("/relay%1").arg(i));
+        for (int i = 0; i < links.size(); ++i) {
+            QVERIFY(QFile::link(i + 1 < links.size() ? chain[i + 1] : target, chain[i]));
+            QVERIFY(Own(chain[i], uidOf(links[i])));
+        }
+        struct stat before {};
+        QCOMPARE(::stat(QFile::encodeName(target).constData(), &before), 0);
+
+        int loaded = -1;
+        int result = -1;
+        if (runner == "root") {
+            const QString cwd = QDir::currentPath();
+            QVERIFY(QDir::setCurrent(shared));
+            ListView trList;
+            TrustedFile().reload(trList);
+            loaded = trList.count();
+            result = int(TrustedFile().add(QStringLiteral("/opt/new"), trList));
+            QDir::setCurrent(cwd);
+        } else {
+            QProcess helper;
+            helper.setWorkingDirectory(shared);
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("ZERVA_KVR_HELPER", "once");
+            env.insert("QT_QPA_PLATFORM", "offscreen");
+            env.insert("XDG_RUNTIME_DIR", dir.path());
+            helper.setProcessEnvironment(env);
+            helper.start(m_setpriv, {"--reuid=65534", "--regid=65534", "--clear-groups", "--", m_helper});
+            QVERIFY2(helper.waitForFinished(60'000), "the helper did not finish within a minute");
+            const QList<QByteArray> out = helper.readAllStandardOutput().trimmed().split(' ');
+            QVERIFY2(out.size() == 2, helper.readAllStandardError().constData());
+            loaded = out[0].toInt();
+            result = out[1].toInt();
+        }
+        QCOMPARE(loaded, items);
+        QCOMPARE(Result(result), add);
+
+        // The file: the new entry first where the add was taken, else byte
+        // for byte as it was; never a link turned into a file.
+        QCOMPARE(ReadAll(target), add == Result::Added ? "/opt/new\r\n" + kOld : kOld);
+        for (int i = 0; i < links.size(); ++i)
+            QCOMPARE(QFileInfo(chain[i]).symLinkTarget(), i + 1 < links.size() ? chain[i + 1] : target);
+        struct stat after {};
+        QCOMPARE(::stat(QFile::encodeName(target).constData(), &after), 0);
+        QCOMPARE(int(after.st_uid), int(before.st_uid));
+        QCOMPARE(int(after.st_mode), int(before.st_mode));
+        // Replaced in one step: a new file took the name.
+        QCOMPARE(after.st_ino != before.st_ino, add == Result::Added);
+        QCOMPARE(QDir(shared).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).size(),
+                 qMax(1, int(links.size())));   // kvr.conf and the relays, no temporary file
+    }
+
+    // Two programs adding at once: every add that reported success is in the
+    // file, and nothing else is. Bound by time as well as by count, so that a
+    // busy machine makes the race shorter, not the test fail.
+    void concurrentAdds()
+    {
+        QTemporaryDir dir;
+        {
+            QFile f(dir.filePath("kvr.conf"));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(kOld) == kOld.size());
+        }
+        constexpr int kCount = 300;
+        std::vector<std::unique_ptr<QProcess>> adders;
+        for (const char* tag : {"a", "b"}) {
+            auto p = std::make_unique<QProcess>();
+            p->setWorkingDirectory(dir.path());
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("ZERVA_KVR_HELPER", QStringLiteral("adds %1 %2 90").arg(QLatin1String(tag)).arg(kCount));
+            p->setProcessEnvironment(env);
+            p->start(m_helper, {});
+            adders.push_back(std::move(p));
+        }
+        QSet<QString> reported;
+        bool outOfTime = false;
+        for (int i = 0; i < 2; ++i) {
+            QProcess& adder = *adders[std::size_t(i)];
+            QVERIFY2(adder.waitForFinished(180'000), "an adder did not finish in three minutes");
+            const QList<QByteArray> out = adder.readAllStandardOutput().trimmed().split(' ');
+            QCOMPARE(out.size(), 2);
+            const int added = out[0].toInt();
+            // A refused add (the lock not free within its wait) is a fault;
+            // running out of time on a busy machine is not.
+            QVERIFY2(out[1] == "done" || out[1] == "time", "an add failed: " + out[1]);
+            outOfTime = outOfTime || out[1] == "time";
+            for (int n = 0; n < added; ++n)
+                reported << QStringLiteral("/opt/%1/%2").arg(i == 0 ? "a" : "b").arg(n);
+        }
+        ListView trList;
+        TrustedFile(dir.filePath("kvr.conf")).reload(trList);
+        QSet<QString> inFile;
+        for (int i = 0; i < trList.count(); ++i)
+            inFile << trList.text(i);
+        QCOMPARE(trList.count(), reported.size() + 2);
+        QCOMPARE(inFile, reported + QSet<QString>({"/bin/p1", "/bin/p2"}));
+        // The lock is on the file itself: nothing else is left in the folder.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+                 QStringList{"kvr.conf"});
+        if (outOfTime)
+            QSKIP(qPrintable(QStringLiteral("the machine is busy: %1 of %2 adds in 90 s, none lost")
+                                 .arg(reported.size()).arg(2 * kCount)));
+        QCOMPARE(reported.size(), 2 * kCount);
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    if (const QByteArray job = qgetenv("ZERVA_KVR_HELPER"); !job.isEmpty())
+        return RunHelper(job);
+    TestKvrOwners test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_kvr_owners.moc"
