@@ -23,12 +23,9 @@ WIN_CONFIGURE = cmake -S . -B $(WIN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	-DCMAKE_AUTORCC_OPTIONS=--no-zstd "-DCMAKE_CROSSCOMPILING_EMULATOR=$(WIN_EMULATOR)" \
 	-DZERVA_BUILD_BENCH=OFF $(WERROR) $(LAUNCHER) $(WIN_CMAKE_ARGS)
 
-.PHONY: windows-deps qt-mingw windows windows-test windows-package windows-package-check
+.PHONY: qt-mingw windows windows-test windows-package windows-package-check
 
-windows-deps:
-	@scripts/install-deps windows
-
-qt-mingw: windows-deps
+qt-mingw: deps-windows
 	scripts/build-qt-mingw
 
 # Host rcc, moc and uic come from Debian's Qt: both must be the same version.

@@ -47,11 +47,13 @@ using ConfRewrite = std::function<std::optional<std::string>(const std::string& 
 // does (a missing file is created empty first), hands its content to
 // `rewrite` and writes what that returns; Ok also when it returns nothing.
 //
-// The new content replaces the old one in a single step: a new file beside
-// the real one (a symbolic link is followed and stays a link) that then takes
-// its name. Where the folder takes no new file, the file is written in place,
-// its old content kept in memory and written back if the write fails. A file
-// the user may not write is left as it is.
+// On POSIX the new content replaces the old one in a single step: a new file
+// beside the real one (a symbolic link is followed and stays a link) that
+// then takes its name. Where the folder takes no new file, and always on
+// Windows (which renames nothing over an open file, and the lock keeps it
+// open), the file is written in place, its old content kept in memory and
+// written back if the write fails. A file the user may not write is left as
+// it is.
 ConfFileStatus RewriteConfFile(const std::filesystem::path& path, std::size_t maxBytes,
                                std::chrono::milliseconds lockWait, const ConfRewrite& rewrite);
 

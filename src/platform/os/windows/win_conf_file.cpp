@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <random>
 #include <thread>
 #include <utility>
 
@@ -131,31 +130,6 @@ ConfFileStatus OpenLocked(const std::filesystem::path& path, std::chrono::steady
     }
 }
 
-// A new file beside the old one that then takes its name; `created` tells
-// whether the folder took a new file at all.
-bool Replace(const std::filesystem::path& path, const std::string& bytes, bool& created)
-{
-    std::random_device random;
-    std::filesystem::path temp;
-    Handle h;
-    for (int attempt = 0; attempt < 16 && !h.ok(); ++attempt) {
-        temp = path;
-        temp += L"." + std::to_wstring(random()) + L".tmp";
-        h = Handle(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!h.ok() && ::GetLastError() != ERROR_FILE_EXISTS)
-            break;
-    }
-    created = h.ok();
-    if (!created)
-        return false;
-    const bool written = WriteAll(h.get(), bytes);
-    h = Handle();
-    if (written && ::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    ::DeleteFileW(temp.c_str());
-    return false;
-}
-
 } // namespace
 
 void CreateConfFile(const std::filesystem::path& path)
@@ -184,11 +158,10 @@ ConfFileStatus RewriteConfFile(const std::filesystem::path& path, std::size_t ma
     const std::optional<std::string> bytes = rewrite(old);
     if (!bytes)
         return ConfFileStatus::Ok;
-    bool created = false;
-    if (Replace(path, *bytes, created))
-        return ConfFileStatus::Ok;
-    if (created)
-        return ConfFileStatus::WriteFailed;
+    // Windows renames no file over one that is open, not even with
+    // FILE_SHARE_DELETE, and this one is open: the lock lives on our handle.
+    // So the new content is written in place, under the lock; should that
+    // fail, the old content, kept here, is written back.
     if (WriteAll(file.get(), *bytes))
         return ConfFileStatus::Ok;
     WriteAll(file.get(), old);
