@@ -1,5 +1,16 @@
-# Tests of the POSIX-only pieces (UTF-8 kvr.conf, file modes, pipes): one
-# executable per tests/posix/test_*.cpp, as for the tests beside this file.
+# Tests of the POSIX-only pieces (/proc, UTF-8 kvr.conf, file modes, pipes,
+# real child processes): one executable per tests/posix/test_*.cpp, with the
+# helpers in tests/posix/support.
 if(NOT WIN32)
-  zerva_add_qt_tests(${CMAKE_CURRENT_SOURCE_DIR}/posix)
+  find_package(Threads REQUIRED)
+  add_library(zerva_posix_test_support STATIC
+    posix/support/fake_proc_tree.cpp
+    posix/support/fake_proc_tree.h
+    posix/support/process_churn.cpp
+    posix/support/process_churn.h
+    posix/support/sanitized.h
+    posix/support/spawned_process.cpp
+    posix/support/spawned_process.h)
+  target_link_libraries(zerva_posix_test_support PUBLIC zerva_test_support Threads::Threads PRIVATE zerva_warnings)
+  zerva_add_qt_tests(${CMAKE_CURRENT_SOURCE_DIR}/posix zerva_posix_test_support)
 endif()

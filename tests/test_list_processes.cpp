@@ -1,4 +1,5 @@
 #include "fakes/fake_process_source.h"
+#include "fakes/list_texts.h"
 #include "platform/controls/check_box.h"
 #include "platform/controls/list_view.h"
 #include "process/details_block.h"
@@ -7,6 +8,7 @@
 #include <QtTest>
 
 using namespace zerva;
+using namespace zerva::test;
 using zerva::test::FakeProcessSource;
 using zerva::test::MakeProcess;
 
@@ -33,10 +35,7 @@ private Q_SLOTS:
         CheckBox box(QString{});
         box.setValue(check1);
         ListProcesses(list, source, box, trList);
-        QStringList got;
-        for (int i = 0; i < list.count(); ++i)
-            got << list.text(i);
-        QCOMPARE(got, rows);
+        QCOMPARE(ListTexts(list), rows);
     }
 
     void rowTexts()

@@ -1,3 +1,4 @@
+#include "fakes/list_texts.h"
 #include "platform/controls/list_view.h"
 #include "trusted/kvr_reader.h"
 #include "trusted/trusted_file.h"
@@ -7,20 +8,13 @@
 #include <QtTest>
 
 using namespace zerva;
+using namespace zerva::test;
 using Result = TrustedFile::AddResult;
 
 namespace {
 
 const QByteArray kMissing("<missing>");
 const QByteArray kDirectory("<directory>");
-
-QStringList Items(const ListView& list)
-{
-    QStringList items;
-    for (int i = 0; i < list.count(); ++i)
-        items << list.text(i);
-    return items;
-}
 
 // kvr.conf in a folder of its own, holding `bytes` (or missing, or a folder).
 struct Conf {
@@ -94,7 +88,7 @@ private Q_SLOTS:
         for (const QString& answer : answers)
             QCOMPARE(TrustedFile(conf.path).add(answer, trList), result);
         QCOMPARE(conf.bytes(), after);
-        QCOMPARE(Items(trList), ReadKvr(Text(after)));
+        QCOMPARE(ListTexts(trList), ReadKvr(Text(after)));
         QCOMPARE(conf.files(), after == kMissing ? 0 : 1);   // no temporary file left behind
     }
 

@@ -1,7 +1,4 @@
-#include "fakes/fake_banner.h"
-#include "fakes/fake_process_source.h"
-#include "fakes/fake_shell.h"
-#include "main_window/zerva.h"
+#include "fakes/zerva_fixture.h"
 #include "main_window/zerva_links.h"
 #include "platform/controls/list_view.h"
 #include "windows/hakkinda.h"
@@ -19,38 +16,22 @@ using namespace zerva::test;
 
 namespace {
 
-// A main window on fakes: a process source, a shell that records, a banner
-// that records, and an About window that types in as fast as it can.
-struct MenuFixture {
-    FakeProcessSource* source = nullptr;
-    FakeShell* shell = nullptr;
-    FakeBanner* banner = nullptr;
-    std::unique_ptr<Zerva> window;
+// The pieces of a main window on fakes: one process, a shell that records,
+// a banner that records (or `factory`), and an About window that types in
+// as fast as it can.
+ZervaFixture::Pieces MenuPieces(BannerFactory factory = {}, bool withShell = true)
+{
+    return {.processes = {MakeProcess(1, "a", "/bin/a")},
+            .shell = withShell,
+            .fakeBanner = !factory,
+            .banner = factory,
+            .aboutFrameMs = 0};
+}
 
-    explicit MenuFixture(BannerFactory factory = {}, bool withShell = true)
-    {
-        ZervaPlatform platform;
-        auto fake = std::make_unique<FakeProcessSource>();
-        fake->processes = {MakeProcess(1, "a", "/bin/a")};
-        source = fake.get();
-        platform.processes = std::move(fake);
-        platform.refreshIntervalMs = 3600 * 1000;
-        platform.aboutFrameMs = 0;
-        if (withShell) {
-            auto fakeShell = std::make_unique<FakeShell>();
-            shell = fakeShell.get();
-            platform.shell = std::move(fakeShell);
-        }
-        platform.banner = factory ? factory : [this](QWidget* parent, Shell* s) {
-            banner = new FakeBanner(parent, s);
-            return banner;
-        };
-        window = std::make_unique<Zerva>(std::move(platform));
-    }
-
-    QAction* action(const char* name) const { return window->findChild<QAction*>(QLatin1String(name)); }
-    Hakkinda* about() const { return window->hakkinda(); }
-};
+QAction* Action(const ZervaFixture& z, const char* name)
+{
+    return z.window->findChild<QAction*>(QLatin1String(name));
+}
 
 QStringList Captions(const QList<QAction*>& actions)
 {
@@ -87,7 +68,7 @@ private Q_SLOTS:
         QFETCH(QString, menu);
         QFETCH(QStringList, names);
         QFETCH(QStringList, captions);
-        MenuFixture z;
+        ZervaFixture z(MenuPieces());
         QWidget* owner = menu.isEmpty() ? static_cast<QWidget*>(z.window->menuBar())
                                         : z.window->findChild<QMenu*>(menu);
         QVERIFY(owner);
@@ -123,8 +104,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, item);
         QFETCH(QString, address);
-        MenuFixture z;
-        QAction* action = z.action(qPrintable(item));
+        ZervaFixture z(MenuPieces());
+        QAction* action = Action(z, qPrintable(item));
         QVERIFY(action);
         const std::pair<std::string, int> expected{"explorer " + address.toStdString(), 2};
         action->trigger();
@@ -169,12 +150,12 @@ private Q_SLOTS:
     {
         QFETCH(int, outcome);
         QFETCH(bool, withShell);
-        MenuFixture z({}, withShell);
+        ZervaFixture z(MenuPieces({}, withShell));
         if (z.shell)
             z.shell->outcome = FakeShell::Outcome(outcome);
         z.window->show();
-        z.action("KVR")->trigger();
-        z.action("onlineyardim")->trigger();
+        Action(z, "KVR")->trigger();
+        Action(z, "onlineyardim")->trigger();
         QVERIFY(z.window->isVisible());
         if (z.shell)
             QCOMPARE(z.shell->started.size(), size_t(2));
@@ -182,13 +163,13 @@ private Q_SLOTS:
 
     void clicksOnTheBar()
     {
-        MenuFixture z;
+        ZervaFixture z(MenuPieces());
         z.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(z.window.get()));
         QMenuBar* bar = z.window->menuBar();
-        QSignalSpy gpe(z.action("GPE"), &QAction::triggered);
+        QSignalSpy gpe(Action(z, "GPE"), &QAction::triggered);
         // The command on the bar runs at once.
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(z.action("GPE")).center());
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(Action(z, "GPE")).center());
         QCOMPARE(gpe.count(), 1);
         QVERIFY(!QApplication::activePopupWidget());
         // "Linkler" only opens its submenu.
@@ -201,7 +182,7 @@ private Q_SLOTS:
 
     void bannerStartsOnLoad()
     {
-        MenuFixture z;
+        ZervaFixture z(MenuPieces());
         QVERIFY(!z.banner);
         z.window->Form_Load();
         QVERIFY(z.banner);
@@ -223,11 +204,11 @@ private Q_SLOTS:
     void aBannerThatFailsDoesNotStopStartUp()
     {
         QFETCH(bool, throws);
-        MenuFixture z([throws](QWidget*, Shell*) -> Banner* {
+        ZervaFixture z(MenuPieces([throws](QWidget*, Shell*) -> Banner* {
             if (throws)
                 throw std::runtime_error("no browser");
             return nullptr;
-        });
+        }));
         z.window->Form_Load();
         QVERIFY(!z.window->findChild<QWidget*>("Web1"));
         QCOMPARE(z.window->form().lblOS->text(), QStringLiteral("Toplam 1 Process"));
@@ -236,9 +217,9 @@ private Q_SLOTS:
 
     void aboutFromTheMenu()
     {
-        MenuFixture z;
+        ZervaFixture z(MenuPieces());
         z.window->show();
-        QAction* hakkinda = z.action("mnhakkinda");
+        QAction* hakkinda = Action(z, "mnhakkinda");
         int windowsSeen = 0;
         QString labelAtRefresh;
         int snapshotsBefore = z.source->snapshots;
@@ -248,10 +229,10 @@ private Q_SLOTS:
             for (QWidget* w : QApplication::topLevelWidgets())
                 windowsSeen += w->objectName() == QLatin1String("Hakkinda") && w->isVisible();
             z.window->cmdRefresh_Click();
-            labelAtRefresh = z.about()->form().Label1->text();
+            labelAtRefresh = z.window->hakkinda()->form().Label1->text();
         });
         hakkinda->trigger();
-        Hakkinda* about = z.about();
+        Hakkinda* about = z.window->hakkinda();
         QVERIFY(about);
         QCOMPARE(windowsSeen, 1);
         QVERIFY(!labelAtRefresh.isEmpty() && labelAtRefresh.size() < Hakkinda::AboutText().size());
@@ -264,7 +245,7 @@ private Q_SLOTS:
         QTest::mouseClick(about->form().Command1, Qt::LeftButton);
         QVERIFY(!about->isVisible());
         hakkinda->trigger();
-        QCOMPARE(z.about(), about);
+        QCOMPARE(z.window->hakkinda(), about);
         QVERIFY(about->isVisible());
         QCOMPARE(about->form().Label1->text(), Hakkinda::AboutText());
     }

@@ -1,7 +1,6 @@
-#include "fakes/fake_process_source.h"
 #include "fakes/input_box_answer.h"
 #include "fakes/shown.h"
-#include "main_window/zerva.h"
+#include "fakes/zerva_fixture.h"
 #include "platform/controls/check_box.h"
 #include "platform/controls/input_box.h"
 #include "platform/controls/list_view.h"
@@ -29,15 +28,12 @@ void SetConf(const QByteArray& bytes)
 // and noting its prompts, or the real input box.
 std::unique_ptr<Zerva> Window(QStringList* prompts = nullptr, const QString* answer = nullptr)
 {
-    auto source = std::make_unique<FakeProcessSource>();
-    source->processes = {MakeProcess(1, "a", "/opt/a"), MakeProcess(2, "b", "/opt/B"), MakeProcess(3, "c", "/opt/c")};
-    ZervaPlatform platform;
-    platform.processes = std::move(source);
-    platform.refreshIntervalMs = 3600 * 1000;
-    platform.inputBox = InputBox;
+    ZervaFixture::Pieces pieces{
+        .processes = {MakeProcess(1, "a", "/opt/a"), MakeProcess(2, "b", "/opt/B"), MakeProcess(3, "c", "/opt/c")},
+        .inputBox = InputBox};
     if (prompts)
-        platform.inputBox = [=](const QString& prompt) { *prompts << prompt; return *answer; };
-    auto window = std::make_unique<Zerva>(std::move(platform));
+        pieces.inputBox = [=](const QString& prompt) { *prompts << prompt; return *answer; };
+    auto window = std::move(ZervaFixture(std::move(pieces)).window);
     window->Form_Load();
     return window;
 }

@@ -2,7 +2,7 @@
 # window on the management service, the add command under a Turkish code
 # page. Cross-built, they run under Wine (scripts/windows-test).
 if(WIN32)
-  zerva_add_qt_tests(${CMAKE_CURRENT_SOURCE_DIR}/windows)
+  zerva_add_qt_tests(${CMAKE_CURRENT_SOURCE_DIR}/windows zerva_test_support)
   # With the Windows platform plugin (under Wine: in Xvfb): the real window,
   # and the fonts of the system's own font database, which the offscreen
   # plugin does not read on Windows.

@@ -41,4 +41,13 @@ inline ProcessInfo MakeProcess(std::int64_t pid, const std::string& caption, std
     return p;
 }
 
+// The process with id `pid` in `ps`, or null.
+inline const ProcessInfo* FindPid(const std::vector<ProcessInfo>& ps, std::int64_t pid)
+{
+    for (const auto& p : ps)
+        if (p.pid == pid)
+            return &p;
+    return nullptr;
+}
+
 } // namespace zerva::test

@@ -25,15 +25,6 @@ inline QStringList ShownPaths(const ZervaForm& f)
     return paths;
 }
 
-// The captions of the rows of `list`.
-inline QStringList ListTexts(const ListView& list)
-{
-    QStringList texts;
-    for (int i = 0; i < list.count(); ++i)
-        texts << list.text(i);
-    return texts;
-}
-
 // The bytes of kvr.conf in the working folder.
 inline QByteArray ConfBytes()
 {

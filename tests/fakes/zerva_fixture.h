@@ -1,43 +1,46 @@
 #pragma once
 
+#include "fakes/fake_banner.h"
 #include "fakes/fake_process_source.h"
+#include "fakes/fake_shell.h"
 #include "main_window/zerva.h"
 
+#include <functional>
 #include <memory>
 
 namespace zerva::test {
 
-// A main window on a fake process source. The timer is slow unless a test
-// asks otherwise, so that no tick lands in the middle of a test.
+// A main window on fakes. Every platform piece the window takes can be set
+// through Pieces; what is left unset stays absent (no shell, no banner, no
+// input box), as for a window that never needs it.
 struct ZervaFixture {
+    struct Pieces {
+        std::vector<ProcessInfo> processes{};
+        // Slow unless a test asks otherwise, so that no tick lands in the
+        // middle of a test.
+        int intervalMs = 3600 * 1000;
+        // A FakeShell that records what it is asked to start.
+        bool shell = false;
+        // A FakeBanner that records where it is sent, or this factory.
+        bool fakeBanner = false;
+        BannerFactory banner{};
+        // 0: the About window types in as fast as it can.
+        int aboutFrameMs = 16;
+        std::function<QString(const QString& prompt)> inputBox{};
+    };
+
     FakeProcessSource* source = nullptr;
+    FakeShell* shell = nullptr;
+    FakeBanner* banner = nullptr;
     std::unique_ptr<Zerva> window;
 
-    explicit ZervaFixture(std::vector<ProcessInfo> processes = {}, int intervalMs = 3600 * 1000)
-    {
-        auto fake = std::make_unique<FakeProcessSource>();
-        fake->processes = std::move(processes);
-        source = fake.get();
-        ZervaPlatform platform;
-        platform.processes = std::move(fake);
-        platform.refreshIntervalMs = intervalMs;
-        window = std::make_unique<Zerva>(std::move(platform));
-    }
+    explicit ZervaFixture(std::vector<ProcessInfo> processes = {}, int intervalMs = 3600 * 1000);
+    explicit ZervaFixture(Pieces pieces);
 
     const ZervaForm& form() const { return window->form(); }
 };
 
 // n processes with paths /bin/p<i>, ids 1000 + i.
-inline std::vector<ProcessInfo> ManyProcesses(int n)
-{
-    std::vector<ProcessInfo> ps;
-    for (int i = 0; i < n; ++i) {
-        // Appended rather than "p" + to_string(i): MinGW's GCC 12 warns
-        // falsely (-Wrestrict) about the inlined prepend.
-        const std::string name = std::string("p").append(std::to_string(i));
-        ps.push_back(MakeProcess(1000 + i, name, std::string("/bin/").append(name)));
-    }
-    return ps;
-}
+std::vector<ProcessInfo> ManyProcesses(int n);
 
 } // namespace zerva::test

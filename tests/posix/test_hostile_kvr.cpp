@@ -1,11 +1,11 @@
 // kvr.conf made hostile in every way a root process can meet: the program
 // must start all the same, list only entries really read, and an add that
 // cannot be written must leave the old file byte for byte as it was.
-#include "fakes/fake_process_source.h"
-#include "main_window/zerva.h"
+#include "fakes/list_texts.h"
+#include "fakes/zerva_fixture.h"
 #include "platform/controls/check_box.h"
-#include "platform/os/conf_codec.h"
 #include "platform/controls/list_view.h"
+#include "platform/os/conf_codec.h"
 #include "trusted/kvr_reader.h"
 
 #include <QDir>
@@ -41,14 +41,6 @@ bool writeAll(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QStringList items(const ListView& list)
-{
-    QStringList all;
-    for (int i = 0; i < list.count(); ++i)
-        all << list.text(i);
-    return all;
 }
 
 // What is at kvr.conf, as far as a test can see: kind, link target, bytes.
@@ -179,30 +171,27 @@ private Q_SLOTS:
             loaded = read.mid(0, 1'000'000);
 
         // Start-up goes on to its end whatever the file is.
-        auto fake = std::make_unique<FakeProcessSource>();
-        fake->processes = {MakeProcess(1, "p1", "/bin/p1"), MakeProcess(2, "p2", "/bin/p2"),
-                           MakeProcess(3, "p3", "/bin/p3")};
-        ZervaPlatform platform;
-        platform.processes = std::move(fake);
-        platform.refreshIntervalMs = 3600 * 1000;
-        platform.inputBox = [](const QString&) { return kNew; };
-        Zerva window(std::move(platform));
+        ZervaFixture z(ZervaFixture::Pieces{
+            .processes = {MakeProcess(1, "p1", "/bin/p1"), MakeProcess(2, "p2", "/bin/p2"),
+                          MakeProcess(3, "p3", "/bin/p3")},
+            .inputBox = [](const QString&) { return kNew; }});
+        Zerva& window = *z.window;
         window.Form_Load();
         const ZervaForm& f = window.form();
         QCOMPARE(f.Check2->value(), 1);
         QVERIFY(f.Timer1->isActive());
         const int trusted = int(loaded.contains("/bin/p1")) + int(loaded.contains("/bin/p2"));
         QCOMPARE(f.lblOS->text(), QStringLiteral("Toplam %1 Process").arg(3 - trusted));
-        QVERIFY(items(*f.TrList) == loaded);
+        QVERIFY(ListTexts(*f.TrList) == loaded);
         QCOMPARE(fingerprint(kConf), before);
 
         window.GPE_Click();
         ::setrlimit(RLIMIT_FSIZE, &m_fsize);
         if (added) {
-            QVERIFY(items(*f.TrList) == QStringList{kNew} + read);
+            QVERIFY(ListTexts(*f.TrList) == QStringList{kNew} + read);
             QVERIFY(ReadKvr(DecodeConfText(readAll(kConf))) == QStringList{kNew} + read);
         } else {
-            QVERIFY(items(*f.TrList) == loaded);
+            QVERIFY(ListTexts(*f.TrList) == loaded);
             QVERIFY(fingerprint(kConf) == before);
         }
         // Nothing half-written is left beside it.

@@ -1,8 +1,8 @@
 // kvr.conf guarded by file modes. Modes do not stop root, so this runs as
 // the unprivileged user "nobody" (it switches at start when run as root,
 // and is skipped when it cannot).
-#include "fakes/fake_process_source.h"
-#include "main_window/zerva.h"
+#include "fakes/list_texts.h"
+#include "fakes/zerva_fixture.h"
 #include "platform/controls/check_box.h"
 #include "platform/controls/list_view.h"
 
@@ -21,14 +21,6 @@ using namespace zerva;
 using namespace zerva::test;
 
 namespace {
-
-QStringList items(const ListView& list)
-{
-    QStringList all;
-    for (int i = 0; i < list.count(); ++i)
-        all << list.text(i);
-    return all;
-}
 
 int modeOf(const char* path)
 {
@@ -85,22 +77,19 @@ private Q_SLOTS:
         QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), mode_t(dirMode)), 0);
 
         {
-            auto fake = std::make_unique<FakeProcessSource>();
-            fake->processes = {MakeProcess(1, "p1", "/bin/p1"), MakeProcess(2, "p2", "/bin/p2"),
-                               MakeProcess(3, "p3", "/bin/p3")};
-            ZervaPlatform platform;
-            platform.processes = std::move(fake);
-            platform.refreshIntervalMs = 3600 * 1000;
-            platform.inputBox = [](const QString&) { return QStringLiteral("/opt/new"); };
-            Zerva window(std::move(platform));
+            ZervaFixture z(ZervaFixture::Pieces{
+                .processes = {MakeProcess(1, "p1", "/bin/p1"), MakeProcess(2, "p2", "/bin/p2"),
+                              MakeProcess(3, "p3", "/bin/p3")},
+                .inputBox = [](const QString&) { return QStringLiteral("/opt/new"); }});
+            Zerva& window = *z.window;
             window.Form_Load();
             const ZervaForm& f = window.form();
             QCOMPARE(f.Check2->value(), 1);
             QVERIFY(f.Timer1->isActive());
             QCOMPARE(f.lblOS->text(), QStringLiteral("Toplam %1 Process").arg(3 - loaded.size()));
-            QCOMPARE(items(*f.TrList), loaded);
+            QCOMPARE(ListTexts(*f.TrList), loaded);
             window.GPE_Click();
-            QCOMPARE(items(*f.TrList), added ? QStringList{"/opt/new"} + loaded : loaded);
+            QCOMPARE(ListTexts(*f.TrList), added ? QStringList{"/opt/new"} + loaded : loaded);
         }
 
         QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 0700), 0);

@@ -3,6 +3,7 @@
 // and two programs adding at once lose nothing. The other user is real: the
 // program runs as "nobody" through setpriv, or as root against a file of
 // "nobody"; the test is skipped when the machine allows neither.
+#include "fakes/list_texts.h"
 #include "platform/controls/list_view.h"
 #include "trusted/trusted_file.h"
 
@@ -20,6 +21,7 @@
 #include <unistd.h>
 
 using namespace zerva;
+using namespace zerva::test;
 using Result = TrustedFile::AddResult;
 
 namespace {
@@ -246,9 +248,8 @@ private Q_SLOTS:
         }
         ListView trList;
         TrustedFile(dir.filePath("kvr.conf")).reload(trList);
-        QSet<QString> inFile;
-        for (int i = 0; i < trList.count(); ++i)
-            inFile << trList.text(i);
+        const QStringList texts = ListTexts(trList);
+        const QSet<QString> inFile(texts.begin(), texts.end());
         QCOMPARE(trList.count(), reported.size() + 2);
         QCOMPARE(inFile, reported + QSet<QString>({"/bin/p1", "/bin/p2"}));
         // The lock is on the file itself: nothing else is left in the folder.

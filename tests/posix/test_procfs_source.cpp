@@ -1,4 +1,6 @@
+#include "fakes/fake_process_source.h"
 #include "platform/os/posix/procfs_process_source.h"
+#include "posix/support/fake_proc_tree.h"
 
 #include <QtTest>
 
@@ -6,26 +8,12 @@
 #include <unistd.h>
 
 using namespace zerva;
+using namespace zerva::test;
 
 namespace {
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 // stat fields 3..24 with nice -5, 4 threads and 25 resident pages.
 const QByteArray kStatTail = " S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 20 -5 4 0 99 1000 25 0 0\n";
-
-const ProcessInfo* find(const std::vector<ProcessInfo>& ps, std::int64_t pid)
-{
-    for (const auto& p : ps)
-        if (p.pid == pid)
-            return &p;
-    return nullptr;
-}
 
 } // namespace
 
@@ -34,30 +22,26 @@ class TestProcfsSource : public QObject {
 private Q_SLOTS:
     void craftedTree()
     {
-        QTemporaryDir root;
-        QVERIFY(root.isValid());
-        const QDir d(root.path());
+        FakeProcTree proc;
+        QVERIFY(proc.isValid());
+        const QDir d = proc.dir();
         // A process whose comm holds blanks and parentheses.
-        d.mkpath("100");
-        writeFile(d.filePath("100/stat"), "100 (my (odd) name)" + kStatTail);
-        QVERIFY(QFile::link("/usr/bin/some tool", d.filePath("100/exe")));
-        writeFile(d.filePath("100/cmdline"), QByteArray("some tool\0--a\0b c\0", 18));
+        QVERIFY(proc.addProcess(100, "my (odd) name", kStatTail, QByteArray("some tool\0--a\0b c\0", 18),
+                                QStringLiteral("/usr/bin/some tool")));
         // A kernel thread: no exe link, empty cmdline.
-        d.mkpath("200");
-        writeFile(d.filePath("200/stat"), "200 (kworker/0:1)" + kStatTail);
-        writeFile(d.filePath("200/cmdline"), "");
+        QVERIFY(proc.addProcess(200, "kworker/0:1", kStatTail, ""));
         // A process that ended between readdir and reading its files.
         d.mkpath("300");
         // Not processes.
         d.mkpath("sys");
         QVERIFY(QFile::link(d.filePath("100"), d.filePath("self")));
 
-        ProcfsProcessSource source(root.path().toStdString());
+        ProcfsProcessSource source(proc.path());
         std::vector<ProcessInfo> ps;
         QVERIFY(source.snapshot(ps));
         QCOMPARE(ps.size(), std::size_t(2));
 
-        const ProcessInfo* p = find(ps, 100);
+        const ProcessInfo* p = FindPid(ps, 100);
         QVERIFY(p);
         QCOMPARE(p->executablePath.value(), std::string("/usr/bin/some tool"));
         QCOMPARE(p->caption.value(), std::string("some tool"));
@@ -68,7 +52,7 @@ private Q_SLOTS:
         QCOMPARE(p->threadCount.value(), std::int64_t(4));
         QCOMPARE(p->pageFileUsage.value(), std::int64_t(25) * sysconf(_SC_PAGESIZE));
 
-        const ProcessInfo* k = find(ps, 200);
+        const ProcessInfo* k = FindPid(ps, 200);
         QVERIFY(k);
         QVERIFY(!k->executablePath);
         QVERIFY(!k->commandLine);
@@ -89,7 +73,7 @@ private Q_SLOTS:
         ProcfsProcessSource source;
         std::vector<ProcessInfo> ps;
         QVERIFY(source.snapshot(ps));
-        const ProcessInfo* me = find(ps, getpid());
+        const ProcessInfo* me = FindPid(ps, getpid());
         QVERIFY(me);
         const QString exe = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
         QCOMPARE(QString::fromStdString(me->executablePath.value()), exe);

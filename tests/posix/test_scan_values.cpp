@@ -1,69 +1,21 @@
 // The process source and the details block read and write every value
 // afresh: a second scan sees what changed in between, and texts come out
 // exactly as their UTF-8 decoding, whatever the bytes.
+#include "fakes/fake_process_source.h"
 #include "platform/os/posix/procfs_process_source.h"
+#include "posix/support/fake_proc_tree.h"
+#include "posix/support/spawned_process.h"
 #include "process/details_block.h"
 
 #include <QtTest>
 
-#include <csignal>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace zerva;
+using namespace zerva::test;
 
 namespace {
-
-const ProcessInfo* find(const std::vector<ProcessInfo>& ps, std::int64_t pid)
-{
-    for (const auto& p : ps)
-        if (p.pid == pid)
-            return &p;
-    return nullptr;
-}
-
-// A shell that waits for a line on its input, then becomes "sleep 30".
-struct Child {
-    pid_t pid = -1;
-    int input = -1;
-
-    Child()
-    {
-        int fds[2];
-        if (::pipe(fds) != 0)
-            return;
-        pid = ::fork();
-        if (pid == 0) {
-            ::dup2(fds[0], STDIN_FILENO);
-            ::close(fds[0]);
-            ::close(fds[1]);
-            ::execlp("sh", "sh", "-c", "read x; exec sleep 30", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(fds[0]);
-        input = fds[1];
-    }
-    ~Child() { end(); }
-    void end()
-    {
-        if (pid > 0) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, nullptr, 0);
-            pid = -1;
-        }
-        if (input >= 0)
-            ::close(input);
-        input = -1;
-    }
-};
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 QString reference(const ProcessInfo& p)
 {
@@ -89,34 +41,35 @@ private Q_SLOTS:
     void secondScanSeesChanges()
     {
         QFETCH(QString, change);
-        Child child;
-        QVERIFY(child.pid > 0);
+        // A shell that waits for a line on its input, then becomes "sleep 30".
+        SpawnedProcess child("/bin/sh", {"-c", "read x; exec sleep 30"}, SpawnedProcess::Input::Pipe);
+        QVERIFY(child.started());
         ProcfsProcessSource source;
         std::vector<ProcessInfo> ps;
-        QTRY_VERIFY(source.snapshot(ps) && find(ps, child.pid) && find(ps, child.pid)->commandLine
-                    && *find(ps, child.pid)->commandLine == "sh -c read x; exec sleep 30");
-        const ProcessInfo before = *find(ps, child.pid);
+        QTRY_VERIFY(source.snapshot(ps) && FindPid(ps, child.pid()) && FindPid(ps, child.pid())->commandLine
+                    && *FindPid(ps, child.pid())->commandLine == "/bin/sh -c read x; exec sleep 30");
+        const ProcessInfo before = *FindPid(ps, child.pid());
 
         if (change == "renice") {
-            QCOMPARE(::setpriority(PRIO_PROCESS, static_cast<id_t>(child.pid), 7), 0);
+            QCOMPARE(::setpriority(PRIO_PROCESS, static_cast<id_t>(child.pid()), 7), 0);
             QVERIFY(source.snapshot(ps));
-            QVERIFY(find(ps, child.pid));
-            QCOMPARE(find(ps, child.pid)->priority.value(), std::int64_t(13));
-            QCOMPARE(find(ps, child.pid)->commandLine, before.commandLine);
+            QVERIFY(FindPid(ps, child.pid()));
+            QCOMPARE(FindPid(ps, child.pid())->priority.value(), std::int64_t(13));
+            QCOMPARE(FindPid(ps, child.pid())->commandLine, before.commandLine);
         } else if (change == "exec") {
-            QCOMPARE(::write(child.input, "\n", 1), ssize_t(1));
-            QTRY_VERIFY(source.snapshot(ps) && find(ps, child.pid)
-                        && find(ps, child.pid)->commandLine.value_or("") == "sleep 30");
-            const ProcessInfo& after = *find(ps, child.pid);
+            QVERIFY(child.writeInput("\n"));
+            QTRY_VERIFY(source.snapshot(ps) && FindPid(ps, child.pid())
+                        && FindPid(ps, child.pid())->commandLine.value_or("") == "sleep 30");
+            const ProcessInfo& after = *FindPid(ps, child.pid());
             QVERIFY(after.executablePath);
             QVERIFY(QString::fromStdString(*after.executablePath).endsWith("/sleep"));
             QCOMPARE(after.caption.value(), std::string("sleep"));
             QCOMPARE(after.name.value(), std::string("sleep"));
         } else {
-            const pid_t pid = child.pid;
+            const pid_t pid = child.pid();
             child.end();
             QVERIFY(source.snapshot(ps));
-            QVERIFY(!find(ps, pid));
+            QVERIFY(!FindPid(ps, pid));
         }
     }
 
@@ -158,13 +111,10 @@ private Q_SLOTS:
         QFETCH(qint64, pages);
         QFETCH(QByteArray, command);
 
-        QTemporaryDir root;
-        QVERIFY(root.isValid());
-        const QDir d(root.path());
-        d.mkpath("42");
-        writeFile(d.filePath("42/stat"), "42 (a) b)" + statTail);
-        writeFile(d.filePath("42/cmdline"), cmdline);
-        ProcfsProcessSource source(root.path().toStdString());
+        FakeProcTree proc;
+        QVERIFY(proc.isValid());
+        QVERIFY(proc.addProcess(42, "a) b", statTail, cmdline));
+        ProcfsProcessSource source(proc.path());
         // Twice: the second scan reads through the files kept open.
         for (int scan = 0; scan < 2; ++scan) {
             std::vector<ProcessInfo> ps;
@@ -205,18 +155,13 @@ private Q_SLOTS:
     // Last: it lowers this test process's file limit for good.
     void noRowLostWhenFileHandlesRunOut()
     {
-        QTemporaryDir root;
-        QVERIFY(root.isValid());
-        const QDir d(root.path());
-        for (int pid = 1; pid <= 100; ++pid) {
-            const QString dir = QString::number(pid);
-            d.mkpath(dir);
-            writeFile(d.filePath(dir + "/stat"), QByteArray::number(pid) + " (p) S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 20 0 1\n");
-            writeFile(d.filePath(dir + "/cmdline"), "p");
-        }
+        FakeProcTree proc;
+        QVERIFY(proc.isValid());
+        for (int pid = 1; pid <= 100; ++pid)
+            QVERIFY(proc.addProcess(pid, "p", " S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 20 0 1\n", "p"));
         rlimit lim{600, 600};
         QCOMPARE(::setrlimit(RLIMIT_NOFILE, &lim), 0);
-        ProcfsProcessSource source(root.path().toStdString());
+        ProcfsProcessSource source(proc.path());
         // Leave fewer free handles than the source means to keep open.
         std::vector<int> taken;
         for (int fd = ::dup(0); fd >= 0; fd = ::dup(0)) {

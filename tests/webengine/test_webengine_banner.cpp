@@ -1,7 +1,6 @@
-#include "fakes/fake_process_source.h"
 #include "fakes/fake_shell.h"
 #include "fakes/tiny_http_server.h"
-#include "main_window/zerva.h"
+#include "fakes/zerva_fixture.h"
 #include "main_window/zerva_links.h"
 #include "platform/banner/webengine/chromium_start.h"
 #include "platform/banner/webengine/webengine_banner.h"
@@ -83,14 +82,9 @@ private Q_SLOTS:
 
     void mainWindowStartsWithoutNetwork()
     {
-        ZervaPlatform platform;
-        auto source = std::make_unique<FakeProcessSource>();
-        source->processes = {MakeProcess(1, "a", "/bin/a")};
-        platform.processes = std::move(source);
-        platform.refreshIntervalMs = 3600 * 1000;
-        platform.shell = std::make_unique<FakeShell>();
-        platform.banner = MakeSystemBanner;
-        Zerva window(std::move(platform));
+        ZervaFixture z(ZervaFixture::Pieces{
+            .processes = {MakeProcess(1, "a", "/bin/a")}, .shell = true, .banner = MakeSystemBanner});
+        Zerva& window = *z.window;
         window.Form_Load();
         window.show();
         auto* banner = window.findChild<WebEngineBanner*>(QStringLiteral("Web1"));

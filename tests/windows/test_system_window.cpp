@@ -1,6 +1,7 @@
 // The main window on the real platform pieces, as zerva.exe starts it: the
 // processes come from the management service (WMI). Run with the Windows
 // platform plugin, so that under Wine it is a real window in Xvfb.
+#include "fakes/list_texts.h"
 #include "fakes/row_check.h"
 #include "fakes/shown.h"
 #include "main_window/zerva.h"

@@ -3,10 +3,9 @@
 // 1254 bytes, hides exactly the process it names, and an answer the code
 // page cannot hold is refused with the file left as it was. Under Wine the
 // code page follows the locale (ctest sets LC_ALL=tr_TR.UTF-8).
-#include "fakes/fake_process_source.h"
 #include "fakes/input_box_answer.h"
 #include "fakes/shown.h"
-#include "main_window/zerva.h"
+#include "fakes/zerva_fixture.h"
 #include "platform/controls/input_box.h"
 
 #include <QApplication>
@@ -85,17 +84,14 @@ private Q_SLOTS:
         QFETCH(QString, answer);
         QFETCH(QByteArray, conf);
         QFETCH(QStringList, shown);
-        auto source = std::make_unique<FakeProcessSource>();
+        ZervaFixture::Pieces pieces{.inputBox = InputBox};
         int pid = 1;
         for (const char* path : {"c:\\eski\\şey.exe", "c:\\programlar\\çalış.exe", "C:\\Programlar\\Çalış.EXE",
                                  "c:\\€.exe", "c:\\programlar\\calis.exe", "c:\\programlar\\çaliş.exe",
                                  "c:\\programlar\\çalış.exe.bak", "c:\\programlar"})
-            source->processes.push_back(MakeProcess(pid++, "p", path));
-        ZervaPlatform platform;
-        platform.processes = std::move(source);
-        platform.refreshIntervalMs = 3600 * 1000;
-        platform.inputBox = InputBox;
-        Zerva window(std::move(platform));
+            pieces.processes.push_back(MakeProcess(pid++, "p", path));
+        const ZervaFixture z(std::move(pieces));
+        Zerva& window = *z.window;
         window.Form_Load();
         window.show();
 

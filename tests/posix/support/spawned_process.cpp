@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,7 +12,7 @@ extern char** environ;
 
 namespace zerva::test {
 
-SpawnedProcess::SpawnedProcess(const std::string& program, const std::vector<std::string>& args)
+SpawnedProcess::SpawnedProcess(const std::string& program, const std::vector<std::string>& args, Input input)
 {
     std::vector<std::string> all{program};
     all.insert(all.end(), args.begin(), args.end());
@@ -19,19 +20,49 @@ SpawnedProcess::SpawnedProcess(const std::string& program, const std::vector<std
     for (std::string& a : all)
         argv.push_back(a.data());
     argv.push_back(nullptr);
+    // Both ends close on exec; the child gets the reading end as its
+    // standard input through dup2, which clears that flag on the copy.
+    int fds[2] = {-1, -1};
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    if (input == Input::Pipe) {
+        if (::pipe2(fds, O_CLOEXEC) != 0) {
+            ::posix_spawn_file_actions_destroy(&actions);
+            return;
+        }
+        ::posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);
+    }
     pid_t pid = -1;
-    if (::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) == 0)
+    if (::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0)
         m_pid = pid;
+    ::posix_spawn_file_actions_destroy(&actions);
+    if (fds[0] >= 0)
+        ::close(fds[0]);
+    m_input = fds[1];
 }
 
 SpawnedProcess::~SpawnedProcess()
 {
+    end();
+}
+
+void SpawnedProcess::end()
+{
+    if (m_input >= 0)
+        ::close(m_input);
+    m_input = -1;
     if (m_pid <= 0)
         return;
     ::kill(m_pid, SIGKILL);
     int status = 0;
     while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
     }
+    m_pid = -1;
+}
+
+bool SpawnedProcess::writeInput(const std::string& bytes)
+{
+    return m_input >= 0 && ::write(m_input, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
 }
 
 std::string SpawnedProcess::exePath() const

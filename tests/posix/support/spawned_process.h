@@ -13,8 +13,12 @@ namespace zerva::test {
 // reaps it.
 class SpawnedProcess {
 public:
+    // Its standard input: this process's own, or a pipe fed by writeInput.
+    enum class Input { Inherited, Pipe };
+
     // Runs `program` (a path, not searched in PATH) with `args` after it.
-    SpawnedProcess(const std::string& program, const std::vector<std::string>& args);
+    SpawnedProcess(const std::string& program, const std::vector<std::string>& args,
+                   Input input = Input::Inherited);
     ~SpawnedProcess();
     SpawnedProcess(const SpawnedProcess&) = delete;
     SpawnedProcess& operator=(const SpawnedProcess&) = delete;
@@ -23,9 +27,14 @@ public:
     bool started() const { return m_pid > 0; }
     // The executable path the kernel reports for it now.
     std::string exePath() const;
+    // Writes `bytes` to its standard input (Input::Pipe only).
+    bool writeInput(const std::string& bytes);
+    // Kills and reaps it now.
+    void end();
 
 private:
     pid_t m_pid = -1;
+    int m_input = -1;
 };
 
 } // namespace zerva::test
