@@ -2,11 +2,16 @@
 // walk of /proc, the trust test, start-up and a memory soak, all over the
 // same processes (the machine's own plus a thousand sleepers of ours).
 //
+// Then a kvr.conf of a million entries, and the light banner against hostile
+// pages.
+//
 // Environment: ZERVA_BENCH_SLEEPERS (1000), ZERVA_BENCH_ROUNDS (40),
 // ZERVA_BENCH_SOAK (10000 refreshes), ZERVA_BENCH_STARTS (5), and for
 // profiling ZERVA_BENCH_ONLY (the name of the one case to run).
 
+#include "banner_block.h"
 #include "floor_scan.h"
+#include "kvr_load.h"
 #include "measure.h"
 #include "sleepers.h"
 #include "startup.h"
@@ -17,6 +22,8 @@
 #include "platform/os/system_process_source.h"
 #include "process/list_processes.h"
 #include "trusted/is_trusted.h"
+#include "trusted/same_file.h"
+#include "trusted/trusted_file.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -37,12 +44,14 @@ int envInt(const char* name, int fallback)
     return v && *v ? std::atoi(v) : fallback;
 }
 
-// Trusted entries that match none of the running programs, so that every
-// process is still listed and tested.
-void fillTrusted(ListView& list, int entries)
+// Trusted entries: first `named` (the programs that run), then ones that
+// match none of the running programs, `entries` in all.
+void fillTrusted(ListView& list, int entries, const QStringList& named = {})
 {
     list.clear();
-    for (int i = 0; i < entries; ++i)
+    for (const QString& path : named)
+        list.add(path);
+    for (int i = static_cast<int>(named.size()); i < entries; ++i)
         list.add(QStringLiteral("/opt/vendor%1/bin/tool%1").arg(i));
 }
 
@@ -51,6 +60,49 @@ void row(const Case& c, double floorCpu, int processes)
     std::printf("%-30s %9.2f %9.2f %9.1f %8.2f\n", c.name.c_str(), c.medianWallMs(), c.medianCpuMs(),
                 processes ? 1000.0 * c.medianCpuMs() / processes : 0.0,
                 floorCpu > 0 ? c.medianCpuMs() / floorCpu : 0.0);
+}
+
+// Start-up reads the whole list: a million entries, the most that is read.
+void largeKvr()
+{
+    const LargeKvr kvr(1'000'000);
+    ListView trList;
+    std::vector<Case> cases = {
+        {"load 1000000 entries", [&] { TrustedFile(kvr.path()).reload(trList); }, {}, {}},
+        {"load, then one trust test", [&] {
+             TrustedFile(kvr.path()).reload(trList);
+             QString path = QStringLiteral("/usr/bin/none");
+             IsTrusted(path, 0, trList, [](const QString&) { return true; });
+         }, {}, {}},
+    };
+    RunRounds(cases, 5);
+    std::printf("kvr.conf of %d entries (%.1f MB): load median %.0f ms wall, %.0f ms CPU; "
+                "with the first trust test after it %.0f ms wall\n",
+                trList.count(), double(kvr.bytes()) / 1e6, cases[0].medianWallMs(), cases[0].medianCpuMs(),
+                cases[1].medianWallMs());
+}
+
+// The banner's page comes over plain HTTP from anyone on the way.
+void hostileBanners()
+{
+    const int size = 1024 * 1024 - 64;
+    const struct {
+        const char* name;
+        QByteArray page;
+    } pages[] = {
+        {"nested <div>", QByteArray("<div>").repeated(size / 5)},
+        {"nested tables", QByteArray("<table><tr><td>").repeated(size / 15)},
+        {"nested inline marks", QByteArray("<b><i><u><font color=red><span>").repeated(size / 33)},
+        {"unclosed quote", "<p title=\"" + QByteArray(size, 'x')},
+    };
+    double worst = 0;
+    for (const auto& p : pages) {
+        const BannerBlock b = MeasureBannerBlock("Reklam" + p.page.left(size));
+        worst = std::max(worst, b.worstMs);
+        std::printf("banner, 1 MiB page of %-20s shown after %6.0f ms, longest UI-thread block %5.1f ms\n", p.name,
+                    b.shownAfterMs, b.worstMs);
+    }
+    std::printf("banner: worst UI-thread block %.1f ms over the hostile pages\n", worst);
 }
 
 } // namespace
@@ -87,9 +139,20 @@ int main(int argc, char* argv[])
     ListView hidden;
     hidden.setColumns({QStringLiteral("Dosya"), QStringLiteral("Path"), QStringLiteral("Modules")});
     CheckBox check1(QStringLiteral("Guvenilirleri goster"));
-    ListView noTrusted, trusted10, trusted10k;
+    ListView noTrusted, trusted10, trusted10k, running10, running10k;
     fillTrusted(trusted10, 10);
     fillTrusted(trusted10k, 10000);
+    // Up to ten of the running programs, the sleepers' among them: every
+    // process running one of them matches an entry by path, and takes the
+    // test of its file.
+    QStringList programs;
+    for (const ProcessInfo& p : snapshot)
+        if (p.executablePath && programs.size() < 10 && !programs.contains(QString::fromStdString(*p.executablePath)))
+            programs.push_back(QString::fromStdString(*p.executablePath));
+    if (!programs.contains(QStringLiteral("/usr/bin/sleep")))
+        programs.back() = QStringLiteral("/usr/bin/sleep");
+    fillTrusted(running10, 10, programs);
+    fillTrusted(running10k, 10000, programs);
 
     // The main window, shown, on the real process source; its own timer is
     // too slow to tick during the run.
@@ -104,11 +167,18 @@ int main(int argc, char* argv[])
     for (const ProcessInfo& p : snapshot)
         if (p.executablePath)
             paths.push_back(QString::fromStdString(*p.executablePath));
-    auto trustPass = [&paths](const ListView& list) {
+    std::vector<const ProcessInfo*> withPath;
+    for (const ProcessInfo& p : snapshot)
+        if (p.executablePath)
+            withPath.push_back(&p);
+    // As a refresh makes it: the file tests of one pass share their cache.
+    auto trustPass = [&](const ListView& list) {
         int trusted = 0;
-        for (const QString& path : paths) {
-            QString copy = path;
-            trusted += IsTrusted(copy, 0, list) ? 1 : 0;
+        SameFile sameFile(*source);
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            QString copy = paths[i];
+            const ProcessInfo& p = *withPath[i];
+            trusted += IsTrusted(copy, 0, list, [&](const QString& e) { return sameFile.runs(p, e); }) ? 1 : 0;
         }
         return trusted;
     };
@@ -123,6 +193,9 @@ int main(int argc, char* argv[])
         {"ListProcesses, 10000 trusted", [&] { ListProcesses(hidden, *source, check1, trusted10k); }, {}, {}},
         {"trust test x all, 10 entries", [&] { trustPass(trusted10); }, {}, {}},
         {"trust test x all, 10000", [&] { trustPass(trusted10k); }, {}, {}},
+        {"trust test, 10 running", [&] { trustPass(running10); }, {}, {}},
+        {"trust test, 10000 (10 running)", [&] { trustPass(running10k); }, {}, {}},
+        {"ListProcesses, 10000 (10 run.)", [&] { ListProcesses(hidden, *source, check1, running10k); }, {}, {}},
     };
     if (const char* only = std::getenv("ZERVA_BENCH_ONLY")) {
         std::vector<Case> one;
@@ -146,6 +219,12 @@ int main(int argc, char* argv[])
         row(c, floor.medianCpuMs(), processes);
     std::printf("trust test, 10 entries: %.2f %% of a refresh\n", 100.0 * cases[6].medianCpuMs() / refresh.medianCpuMs());
     std::printf("trust test, 10000 entries: %.2f %% of a refresh\n", 100.0 * cases[7].medianCpuMs() / refresh.medianCpuMs());
+    std::printf("trust test with file checks, 10 entries naming running programs: %.2f %% of a refresh\n",
+                100.0 * cases[8].medianCpuMs() / refresh.medianCpuMs());
+    std::printf("trust test with file checks, 10000 entries, 10 naming running programs: %.2f %% of a refresh\n",
+                100.0 * cases[9].medianCpuMs() / refresh.medianCpuMs());
+    std::printf("processes trusted by the running programs' entries (each took a file check): %d of %d with a path\n",
+                trustPass(running10), static_cast<int>(paths.size()));
     std::printf("10000 trusted entries add %.2f %% to a fill\n",
                 100.0 * (cases[5].medianCpuMs() - cases[2].medianCpuMs()) / refresh.medianCpuMs());
     if (!startMs.empty())
@@ -161,6 +240,8 @@ int main(int argc, char* argv[])
         std::printf("soak: %d refreshes, resident %ld KiB before, %ld KiB after, growth %ld KiB\n", soak, before,
                     after, after - before);
     }
+    largeKvr();
+    hostileBanners();
     std::printf("refresh/floor = %.2f (cpu; wall %.2f)\n", refresh.medianCpuMs() / floor.medianCpuMs(),
                 refresh.medianWallMs() / floor.medianWallMs());
     return 0;

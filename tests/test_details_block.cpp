@@ -1,4 +1,5 @@
 #include "process/details_block.h"
+#include "process/display_text.h"
 
 #include <QtTest>
 
@@ -46,6 +47,47 @@ private Q_SLOTS:
                                 "Isim: bash\r\n"
                                 "Baslik: bash\r\n"
                                 "Aciklama: bash\r\n"));
+    }
+
+    void displayText_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("plain") << QByteArray("/usr/bin/bash -l") << "/usr/bin/bash -l";
+        QTest::newRow("Turkish letters") << QByteArray("/opt/\xc3\xa7" "al\xc4\xb1\xc5\x9f") << QString::fromUtf8("/opt/çalış");
+        QTest::newRow("outside the BMP") << QByteArray("\xf0\x9f\x98\x80") << QString::fromUtf8("\xf0\x9f\x98\x80");
+        QTest::newRow("a forged line") << QByteArray("x\r\nHafiza kullanimi: 1 KB") << "x\\r\\nHafiza kullanimi: 1 KB";
+        QTest::newRow("tab, other C0, DEL") << QByteArray("a\tb\x01\x1b\x7f") << "a\\tb\\x01\\x1B\\x7F";
+        QTest::newRow("line and paragraph separators")
+            << QByteArray("a\xe2\x80\xa8" "b\xe2\x80\xa9") << "a\\xE2\\x80\\xA8b\\xE2\\x80\\xA9";
+        QTest::newRow("C1 next line") << QByteArray("\xc2\x85") << "\\xC2\\x85";
+        QTest::newRow("right-to-left override") << QByteArray("a\xe2\x80\xae" "b") << "a\\xE2\\x80\\xAEb";
+        // Bytes that are not UTF-8 each show as themselves, so two
+        // different names never read alike.
+        QTest::newRow("undecodable bytes") << QByteArray("a\xff\xfe" "b") << "a\\xFF\\xFEb";
+        QTest::newRow("overlong slash") << QByteArray("\xc0\xaf") << "\\xC0\\xAF";
+        QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80") << "\\xED\\xA0\\x80";
+        QTest::newRow("sequence cut at the end") << QByteArray("cut \xc3") << "cut \\xC3";
+        QTest::newRow("lead byte before ASCII") << QByteArray("\xe2(x") << "\\xE2(x";
+        QTest::newRow("backslash stands for itself") << QByteArray("c:\\x41\\new") << "c:\\x41\\new";
+    }
+    void displayText()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, shown);
+        QCOMPARE(DisplayText(bytes.toStdString()), shown);
+    }
+
+    // Whatever the texts hold, the block keeps its seven lines.
+    void noValueAddsALine()
+    {
+        ProcessInfo p;
+        p.caption = p.name = p.description = "a\r\nb\nc\rd\xe2\x80\xa8";
+        p.commandLine = "x\r\nHafiza kullanimi: 1 KB\r\n";
+        const QString block = DetailsBlock(p);
+        QCOMPARE(block.count(QLatin1Char('\n')), 7);
+        QCOMPARE(block.count(QLatin1Char('\r')), 7);
+        QVERIFY(block.contains(QStringLiteral("\r\nKomut satiri: x\\r\\nHafiza kullanimi: 1 KB\\r\\n\r\n")));
     }
 
     void nullsKeepTheirLines()

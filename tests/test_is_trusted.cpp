@@ -5,6 +5,16 @@
 
 using namespace zerva;
 
+namespace {
+
+// Every entry names the running file: the path test alone decides.
+bool anyFile(const QString&)
+{
+    return true;
+}
+
+} // namespace
+
 class TestIsTrusted : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -14,24 +24,38 @@ private Q_SLOTS:
         QTest::addColumn<QString>("path");
         QTest::addColumn<int>("check1");
         QTest::addColumn<bool>("trusted");
+        QTest::addColumn<QStringList>("sameFile");   // entries naming the running file; "*": all
+        QTest::addColumn<int>("asked");              // file tests made; -1: any
         const QStringList explorer{"c:\\windows\\explorer.exe"};
-        QTest::newRow("equal") << explorer << "c:\\windows\\explorer.exe" << 0 << true;
-        QTest::newRow("path in capitals") << explorer << "C:\\WINDOWS\\Explorer.EXE" << 0 << true;
-        QTest::newRow("entry in capitals") << QStringList{"C:\\TOOLS\\X.EXE"} << "c:\\tools\\x.exe" << 0 << true;
-        QTest::newRow("ticked shows all") << explorer << "c:\\windows\\explorer.exe" << 1 << false;
-        QTest::newRow("greyed still tests") << explorer << "c:\\windows\\explorer.exe" << 2 << true;
-        QTest::newRow("empty list") << QStringList{} << "c:\\windows\\explorer.exe" << 0 << false;
+        const QStringList all{"*"};
+        QTest::newRow("equal") << explorer << "c:\\windows\\explorer.exe" << 0 << true << all << -1;
+        QTest::newRow("path in capitals") << explorer << "C:\\WINDOWS\\Explorer.EXE" << 0 << true << all << -1;
+        QTest::newRow("entry in capitals") << QStringList{"C:\\TOOLS\\X.EXE"} << "c:\\tools\\x.exe" << 0 << true << all << -1;
+        QTest::newRow("ticked shows all") << explorer << "c:\\windows\\explorer.exe" << 1 << false << all << -1;
+        QTest::newRow("greyed still tests") << explorer << "c:\\windows\\explorer.exe" << 2 << true << all << -1;
+        QTest::newRow("empty list") << QStringList{} << "c:\\windows\\explorer.exe" << 0 << false << all << -1;
         QTest::newRow("prefix of an entry is not trusted")
-            << QStringList{"c:\\app\\a.exe.bak"} << "c:\\app\\a.exe" << 0 << false;
-        QTest::newRow("prefix on linux") << QStringList{"/usr/bin/python3"} << "/usr/bin/py" << 0 << false;
+            << QStringList{"c:\\app\\a.exe.bak"} << "c:\\app\\a.exe" << 0 << false << all << -1;
+        QTest::newRow("prefix on linux") << QStringList{"/usr/bin/python3"} << "/usr/bin/py" << 0 << false << all << -1;
         QTest::newRow("entry with arguments") << QStringList{"c:\\windows\\explorer.exe /e"}
-                                              << "c:\\windows\\explorer.exe" << 0 << false;
-        QTest::newRow("folder entry") << QStringList{"c:\\windows\\"} << "c:\\windows\\explorer.exe" << 0 << false;
-        QTest::newRow("empty path, any entry") << QStringList{"/usr/bin/x", ""} << "" << 0 << false;
-        QTest::newRow("deleted binary") << QStringList{"/usr/bin/tool"} << "/usr/bin/tool (deleted)" << 0 << false;
-        QTest::newRow("trailing blank") << QStringList{"/usr/bin/tool"} << "/usr/bin/tool " << 0 << false;
-        QTest::newRow("several match") << QStringList{"/a", "/usr/bin/tool", "/USR/BIN/TOOL"} << "/usr/bin/tool" << 0 << true;
-        QTest::newRow("turkish letters") << QStringList{"/opt/ÇALIŞ/x"} << "/opt/çaliş/x" << 0 << true;
+                                              << "c:\\windows\\explorer.exe" << 0 << false << all << -1;
+        QTest::newRow("folder entry") << QStringList{"c:\\windows\\"} << "c:\\windows\\explorer.exe" << 0 << false << all << -1;
+        QTest::newRow("empty path, any entry") << QStringList{"/usr/bin/x", ""} << "" << 0 << false << all << -1;
+        QTest::newRow("deleted binary") << QStringList{"/usr/bin/tool"} << "/usr/bin/tool (deleted)" << 0 << false << all << -1;
+        QTest::newRow("trailing blank") << QStringList{"/usr/bin/tool"} << "/usr/bin/tool " << 0 << false << all << -1;
+        QTest::newRow("several match") << QStringList{"/a", "/usr/bin/tool", "/USR/BIN/TOOL"} << "/usr/bin/tool" << 0 << true << all << -1;
+        // The file test: asked only for entries equal to the path, and
+        // then it decides.
+        QTest::newRow("no match, no file test") << QStringList{"/a", "/b"} << "/c" << 0 << false << all << 0;
+        QTest::newRow("another file behind the path")
+            << QStringList{"/usr/bin/sleep"} << "/usr/bin/sleep" << 0 << false << QStringList{} << 1;
+        QTest::newRow("lookalike letter, another file")
+            << QStringList{"/opt/kit"} << QString::fromUtf8("/opt/\u212Ait") << 0 << false << QStringList{} << 1;
+        QTest::newRow("second alike entry names the file") << QStringList{"/USR/BIN/TOOL", "/usr/bin/tool"}
+                                                           << "/usr/bin/tool" << 0 << true
+                                                           << QStringList{"/usr/bin/tool"} << 2;
+        QTest::newRow("ticked asks nothing") << explorer << "c:\\windows\\explorer.exe" << 1 << false << all << 0;
+        QTest::newRow("turkish letters") << QStringList{"/opt/ÇALIŞ/x"} << "/opt/çaliş/x" << 0 << true << all << -1;
     }
     void rows()
     {
@@ -39,10 +63,19 @@ private Q_SLOTS:
         QFETCH(QString, path);
         QFETCH(int, check1);
         QFETCH(bool, trusted);
+        QFETCH(QStringList, sameFile);
+        QFETCH(int, asked);
         ListView trList;
         for (const QString& e : entries)
             trList.add(e);
-        QCOMPARE(IsTrusted(path, check1, trList), trusted);
+        int asks = 0;
+        const auto runs = [&](const QString& entry) {
+            ++asks;
+            return sameFile.contains(QStringLiteral("*")) || sameFile.contains(entry);
+        };
+        QCOMPARE(IsTrusted(path, check1, trList, runs), trusted);
+        if (asked >= 0)
+            QCOMPARE(asks, asked);
     }
 
     void lowercasesTheCallersString()
@@ -50,7 +83,7 @@ private Q_SLOTS:
         ListView trList;
         trList.add("c:\\windows\\explorer.exe");
         QString path = "C:\\WINDOWS\\Explorer.EXE";
-        QVERIFY(IsTrusted(path, 0, trList));
+        QVERIFY(IsTrusted(path, 0, trList, anyFile));
         QCOMPARE(path, QStringLiteral("c:\\windows\\explorer.exe"));
     }
 
@@ -59,11 +92,11 @@ private Q_SLOTS:
         ListView trList;
         trList.add("/bin/a");
         QString p = "/bin/b";
-        QVERIFY(!IsTrusted(p, 0, trList));
+        QVERIFY(!IsTrusted(p, 0, trList, anyFile));
         trList.add("/bin/b");
-        QVERIFY(IsTrusted(p, 0, trList));
+        QVERIFY(IsTrusted(p, 0, trList, anyFile));
         trList.clear();
-        QVERIFY(!IsTrusted(p, 0, trList));
+        QVERIFY(!IsTrusted(p, 0, trList, anyFile));
     }
 };
 

@@ -19,17 +19,23 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("check1");
         QTest::addColumn<QStringList>("rows");
-        // trusted "/bin/t", plain "/bin/p", no path "kthread", empty path "e"
-        QTest::newRow("unticked") << 0 << QStringList{"p", "e"};
-        QTest::newRow("ticked") << 1 << QStringList{"t", "p", "kthread", "e"};
+        // trusted "/bin/t", another file behind "/bin/t" "i", plain "/bin/p",
+        // no path "kthread", empty path "e", a hidden path "hid"
+        QTest::newRow("unticked") << 0 << QStringList{"i", "p", "e", "hid"};
+        QTest::newRow("ticked") << 1 << QStringList{"t", "i", "p", "kthread", "e", "hid"};
     }
     void whichProcessesAreListed()
     {
         QFETCH(int, check1);
         QFETCH(QStringList, rows);
         FakeProcessSource source;
-        source.processes = {MakeProcess(1, "t", "/bin/T"), MakeProcess(2, "p", "/bin/p"),
-                            MakeProcess(3, "kthread", std::nullopt), MakeProcess(4, "e", "")};
+        source.processes = {MakeProcess(1, "t", "/bin/T"), MakeProcess(5, "i", "/bin/t"),
+                            MakeProcess(2, "p", "/bin/p"), MakeProcess(3, "kthread", std::nullopt),
+                            MakeProcess(4, "e", ""), MakeProcess(6, "hid", std::nullopt)};
+        source.processes.back().pathSuspect = true;
+        source.identifies = true;
+        source.files = {{"/bin/t", FileId{1, 10}}};
+        source.running = {{1, FileId{1, 10}}, {5, FileId{1, 11}}};
         ListView list, trList;
         trList.add("/bin/t");
         CheckBox box(QString{});
@@ -42,13 +48,14 @@ private Q_SLOTS:
     {
         FakeProcessSource source;
         source.processes = {MakeProcess(7, "Cap", "/Opt/App/Cap"), MakeProcess(8, "k", std::nullopt),
-                            MakeProcess(9, "e", "")};
+                            MakeProcess(9, "e", ""), MakeProcess(10, "a\nb", std::nullopt)};
+        source.processes.back().pathSuspect = true;
         ListView list, trList;
         trList.add("/other");
         CheckBox box(QString{});
         box.setValue(1);
         ListProcesses(list, source, box, trList);
-        QCOMPARE(list.count(), 3);
+        QCOMPARE(list.count(), 4);
         // Path keeps its letter case; the trust test works on a copy.
         QCOMPARE(list.subItem(0, 1), QStringLiteral("/Opt/App/Cap"));
         QCOMPARE(list.subItem(0, 2), DetailsBlock(source.processes[0]));
@@ -60,6 +67,10 @@ private Q_SLOTS:
         // Empty path takes the path branch: full details block.
         QCOMPARE(list.subItem(2, 1), QString());
         QCOMPARE(list.subItem(2, 2).count(QStringLiteral("\r\n")), 7);
+        // A hidden path: full row, empty path; texts shown escaped.
+        QCOMPARE(list.text(3), QStringLiteral("a\\nb"));
+        QCOMPARE(list.subItem(3, 1), QString());
+        QCOMPARE(list.subItem(3, 2), DetailsBlock(source.processes[3]));
     }
 
     void replacesRowsAndKeepsSourceOrder()

@@ -32,15 +32,52 @@ private Q_SLOTS:
         QCOMPARE(list.findItem(search, ListView::Match::Partial).value_or(-1), partial);
     }
 
+    // The model's plain lookup: the caller's key function decides what is
+    // alike; every alike row comes back, in list order.
+    void rowsWithKey_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("folded");   // key function: lower-case, or the text itself
+        QTest::addColumn<QList<int>>("rows");
+        // items: "C:\Tools\X.exe", "c:\tools\x.exe.bak", "", "c:\tools\x.exe"
+        QTest::newRow("folded: both spellings") << "c:\\tools\\x.exe" << true << QList<int>{0, 3};
+        QTest::newRow("exact: one spelling") << "c:\\tools\\x.exe" << false << QList<int>{3};
+        QTest::newRow("keys are not folded again") << "C:\\TOOLS\\X.EXE" << true << QList<int>{};
+        QTest::newRow("beginning only") << "c:\\tools\\x" << true << QList<int>{};
+        QTest::newRow("empty") << "" << false << QList<int>{2};
+    }
+    void rowsWithKey()
+    {
+        QFETCH(QString, key);
+        QFETCH(bool, folded);
+        QFETCH(QList<int>, rows);
+        ListView list;
+        for (const char* t : {"C:\\Tools\\X.exe", "c:\\tools\\x.exe.bak", "", "c:\\tools\\x.exe"})
+            list.add(QString::fromLatin1(t));
+        const auto lower = [](const QString& t) { return t.toLower(); };
+        const auto same = [](const QString& t) { return t; };
+        // Twice, the other key function in between: each builds its own index.
+        for (int pass = 0; pass < 2; ++pass) {
+            const auto got = list.items().rowsWithKey(key, folded ? +lower : +same);
+            QCOMPARE(QList<int>(got.begin(), got.end()), rows);
+            list.items().rowsWithKey(key, folded ? +same : +lower);
+        }
+    }
+
     void indexFollowsChanges()
     {
         ListView list;
+        const auto lower = [](const QString& t) { return t.toLower(); };
         list.add("a");
         QVERIFY(list.findItem("a", ListView::Match::WholeWord));
+        QCOMPARE(list.items().rowsWithKey("a", +lower).size(), qsizetype(1));
         list.clear();
         QVERIFY(!list.findItem("a", ListView::Match::WholeWord));
+        QCOMPARE(list.items().rowsWithKey("a", +lower).size(), qsizetype(0));
         list.add("b");
+        list.add("B");
         QCOMPARE(list.findItem("B", ListView::Match::WholeWord).value_or(-1), 0);
+        QCOMPARE(list.items().rowsWithKey("b", +lower).size(), qsizetype(2));
     }
 
     void itemsAndSubItems()

@@ -1,6 +1,7 @@
 #include "process/details_block.h"
 
-#include <algorithm>
+#include "process/display_text.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -12,14 +13,8 @@ namespace {
 // listed process at every refresh.
 void append(QString& block, const std::optional<std::string>& value)
 {
-    if (!value)
-        return;
-    const std::string& s = *value;
-    // ASCII, by far the usual case, reads the same in Latin-1 and UTF-8.
-    if (std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        block.append(QLatin1String(s.data(), static_cast<qsizetype>(s.size())));
-    else
-        block.append(QString::fromStdString(s));
+    if (value)
+        AppendDisplayText(block, *value);
 }
 
 void appendNumber(QString& block, std::int64_t value)

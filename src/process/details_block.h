@@ -9,6 +9,7 @@
 namespace zerva {
 
 // The seven-line details block of a process row; every line ends with CR LF.
+// Texts are shown as DisplayText shows them, so no value can add a line.
 QString DetailsBlock(const ProcessInfo& process);
 
 // PageFileUsage / 1000 rounded half to even ("2.5" gives 2, "3.5" gives 4);

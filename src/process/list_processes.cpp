@@ -5,7 +5,9 @@
 #include "platform/os/process_source.h"
 #include "platform/controls/trap.h"
 #include "process/details_block.h"
+#include "process/display_text.h"
 #include "trusted/is_trusted.h"
+#include "trusted/same_file.h"
 
 #include <vector>
 
@@ -20,19 +22,22 @@ void ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1
     if (!Trap([&] { source.snapshot(processes); }))
         return;   // an unreachable source leaves the list empty
 
+    SameFile sameFile(source);
     for (const ProcessInfo& p : processes) {
         // One process that cannot be listed must not cost the others theirs.
         Trap([&] {
             // The caption is decoded only for rows that are really added.
-            const auto caption = [&] { return p.caption ? QString::fromStdString(*p.caption) : QString(); };
-            if (!p.executablePath) {
+            const auto caption = [&] { return p.caption ? DisplayText(*p.caption) : QString(); };
+            if (!p.executablePath && !p.pathSuspect) {
                 if (check1.value() == 1)
                     list.setKey(list.add(caption()), p.pid);
                 return;
             }
-            const QString path = QString::fromStdString(*p.executablePath);
+            // A process that hid its program gets a full row with an empty
+            // path, which nothing trusts.
+            const QString path = p.executablePath ? DisplayText(*p.executablePath) : QString();
             QString copy = path;   // IsTrusted lower-cases its argument
-            if (IsTrusted(copy, check1.value(), trList))
+            if (IsTrusted(copy, check1.value(), trList, [&](const QString& entry) { return sameFile.runs(p, entry); }))
                 return;
             const int row = list.add(caption());
             list.setKey(row, p.pid);

@@ -9,7 +9,9 @@ class ProcessSource;
 // Empties `list` and fills it with a fresh snapshot from `source`: one row
 // per shown process with its caption, path and details block. A process
 // with a path is left out when IsTrusted says so; one without a path is
-// listed, caption only, while `check1` ("Guvenilirleri goster") is ticked.
+// listed, caption only, while `check1` ("Guvenilirleri goster") is ticked,
+// unless it hid its path (ProcessInfo::pathSuspect): that one is always
+// listed, with an empty path and its details block.
 void ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1, const ListView& trList);
 
 } // namespace zerva

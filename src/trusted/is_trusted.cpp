@@ -6,7 +6,7 @@
 
 namespace zerva {
 
-bool IsTrusted(QString& path, int check1Value, const ListView& trList)
+bool IsTrusted(QString& path, int check1Value, const ListView& trList, const RunsFile& runsFile)
 {
     bool trusted = false;
     // Any failure while testing means "not trusted".
@@ -14,7 +14,14 @@ bool IsTrusted(QString& path, int check1Value, const ListView& trList)
         path = LowerCase(path);
         if (check1Value == 1 || path.isEmpty())
             return;
-        trusted = trList.findItem(path, ListView::Match::WholeWord).has_value();
+        // Entries are keyed by the same lower-casing as the path; of several
+        // alike entries, one that names the running file is enough.
+        for (const int row : trList.items().rowsWithKey(path, &LowerCase)) {
+            if (runsFile(trList.text(row))) {
+                trusted = true;
+                return;
+            }
+        }
     });
     return trusted;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/os/process_source.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,25 @@ public:
             return false;
         out = processes;
         return true;
+    }
+
+    // File identities, once a test sets `identifies`: the file each path
+    // names and the file each process runs.
+    bool identifies = false;
+    std::map<std::string, FileId> files;
+    std::map<std::int64_t, FileId> running;
+
+    bool identifiesFiles() const override { return identifies; }
+    std::optional<FileId> fileAt(const std::string& path) const override
+    {
+        const auto it = files.find(path);
+        return it == files.end() ? std::nullopt : std::optional<FileId>(it->second);
+    }
+    std::optional<FileId> runningFile(const ProcessInfo& process, bool& ended) const override
+    {
+        ended = false;
+        const auto it = running.find(process.pid);
+        return it == running.end() ? std::nullopt : std::optional<FileId>(it->second);
     }
 };
 

@@ -31,8 +31,8 @@ QString RowFault(const ListView& list, int row, bool captionOnlyAllowed)
             return QStringLiteral("row without a path");
         return caption.isEmpty() ? QStringLiteral("empty caption-only row") : QString();
     }
-    if (path.isEmpty())
-        return QStringLiteral("details without a path");
+    // An empty path with details is a process that hid its program: it is
+    // listed on purpose, and its details are checked like any others.
     // A command line may itself hold line breaks, so the lines are found by
     // their labels, in order, each right after a CR LF.
     if (!block.startsWith(labels().first()))

@@ -9,8 +9,9 @@ class ListView;
 namespace zerva::test {
 
 // Empty when row `row` of a process list is whole: either a full row (a
-// path in sub-item 1 and the complete seven-line details block, whose
-// "Baslik" line repeats the caption) or, when `captionOnlyAllowed`, a row
+// path in sub-item 1, empty only for a process that hid its program, and
+// the complete seven-line details block, whose "Baslik" line repeats the
+// caption) or, when `captionOnlyAllowed`, a row
 // holding only a caption. Otherwise says what is missing.
 QString RowFault(const ListView& list, int row, bool captionOnlyAllowed);
 

@@ -28,8 +28,8 @@ private Q_SLOTS:
         // A process whose comm holds blanks and parentheses.
         QVERIFY(proc.addProcess(100, "my (odd) name", kStatTail, QByteArray("some tool\0--a\0b c\0", 18),
                                 QStringLiteral("/usr/bin/some tool")));
-        // A kernel thread: no exe link, empty cmdline.
-        QVERIFY(proc.addProcess(200, "kworker/0:1", kStatTail, ""));
+        // A kernel thread: no exe link, empty cmdline, PF_KTHREAD in its flags.
+        QVERIFY(proc.addProcess(200, "kworker/0:1", " S 2 0 0 0 -1 2129984 0 0 0 0 0 0 0 0 20 0 1 0 99 0 0\n", ""));
         // A process that ended between readdir and reading its files.
         d.mkpath("300");
         // Not processes.
@@ -58,6 +58,55 @@ private Q_SLOTS:
         QVERIFY(!k->commandLine);
         QCOMPARE(k->caption.value(), std::string("kworker/0:1"));
         QCOMPARE(k->name.value(), std::string("kworker/0:1"));
+        QVERIFY(!k->pathSuspect);
+    }
+
+    // A process whose program cannot be read: hidden from us, or just not
+    // there? Only the first is suspect.
+    void unreadableProgram_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<QString>("uids");        // the Uid: line; empty: no status file
+        QTest::addColumn<int>("reader");
+        QTest::addColumn<QString>("threadLink");  // a later thread's exe link, if any
+        QTest::addColumn<QString>("path");        // "-": none
+        QTest::addColumn<bool>("suspect");
+        const int kthread = 0x00200000;
+        QTest::newRow("ours, hidden") << "S" << 0 << "1000\t1000\t1000\t1000" << 1000 << "" << "-" << true;
+        QTest::newRow("kernel thread") << "S" << kthread << "0\t0\t0\t0" << 0 << "" << "-" << false;
+        QTest::newRow("another user's") << "S" << 0 << "0\t0\t0\t0" << 1000 << "" << "-" << false;
+        QTest::newRow("another user's, we are root") << "S" << 0 << "33\t33\t33\t33" << 0 << "" << "-" << true;
+        QTest::newRow("set-uid program we started") << "S" << 0 << "1000\t0\t0\t0" << 1000 << "" << "-" << false;
+        QTest::newRow("status unreadable") << "R" << 0 << "" << 1000 << "" << "-" << false;
+        QTest::newRow("zombie") << "Z" << 0 << "1000\t1000\t1000\t1000" << 1000 << "" << "-" << false;
+        QTest::newRow("on its way out") << "R" << 4 << "1000\t1000\t1000\t1000" << 1000 << "" << "-" << false;
+        QTest::newRow("first thread ended, another runs")
+            << "Z" << 0 << "1000\t1000\t1000\t1000" << 1000 << "/usr/bin/tool" << "/usr/bin/tool" << false;
+    }
+    void unreadableProgram()
+    {
+        QFETCH(QString, state);
+        QFETCH(int, flags);
+        QFETCH(QString, uids);
+        QFETCH(int, reader);
+        QFETCH(QString, threadLink);
+        QFETCH(QString, path);
+        QFETCH(bool, suspect);
+        FakeProcTree proc;
+        QVERIFY(proc.isValid());
+        QVERIFY(proc.addProcess(42, "p", QStringLiteral(" %1 1 2 3 4 5 %2 7 8 9 10 11 12 13 14 20 0 2 0 99 1000 25\n").arg(state).arg(flags).toUtf8(), ""));
+        QVERIFY(proc.dir().mkpath("42/task/43"));
+        if (!uids.isEmpty())
+            QVERIFY(proc.addFile("42/status", ("Name:\tp\nState:\tS\nUid:\t" + uids + "\nGid:\t0\t0\t0\t0\n").toUtf8()));
+        if (!threadLink.isEmpty())
+            QVERIFY(QFile::link(threadLink, proc.dir().filePath("42/task/43/exe")));
+        ProcfsProcessSource source(proc.path(), unsigned(reader));
+        std::vector<ProcessInfo> ps;
+        QVERIFY(source.snapshot(ps));
+        QCOMPARE(ps.size(), std::size_t(1));
+        QCOMPARE(QString::fromStdString(ps[0].executablePath.value_or("-")), path);
+        QCOMPARE(ps[0].pathSuspect, suspect);
     }
 
     void missingRootIsUnavailable()

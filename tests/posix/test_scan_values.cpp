@@ -1,11 +1,12 @@
 // The process source and the details block read and write every value
 // afresh: a second scan sees what changed in between, and texts come out
-// exactly as their UTF-8 decoding, whatever the bytes.
+// as DisplayText shows them, whatever the bytes.
 #include "fakes/fake_process_source.h"
 #include "platform/os/posix/procfs_process_source.h"
 #include "posix/support/fake_proc_tree.h"
 #include "posix/support/spawned_process.h"
 #include "process/details_block.h"
+#include "process/display_text.h"
 
 #include <QtTest>
 
@@ -19,7 +20,7 @@ namespace {
 
 QString reference(const ProcessInfo& p)
 {
-    auto t = [](const std::optional<std::string>& v) { return v ? QString::fromStdString(*v) : QString(); };
+    auto t = [](const std::optional<std::string>& v) { return v ? DisplayText(*v) : QString(); };
     auto n = [](const std::optional<std::int64_t>& v) { return v ? QString::number(*v) : QString(); };
     return "Oncelik derecesi(dusuk < yuksek): " + n(p.priority) + "\r\nKomut satiri: " + t(p.commandLine)
         + "\r\nHafiza kullanimi: " + KilobytesText(p.pageFileUsage) + " KB\r\nThread sayisi: " + n(p.threadCount)
@@ -92,6 +93,15 @@ private Q_SLOTS:
 
         QTest::newRow("ordinary") << full << QByteArray("a\0b\0", 4) << 25LL << 4LL << 25LL << QByteArray("a b");
         QTest::newRow("command line beyond two buffers") << full << longArgs << 25LL << 4LL << 25LL << longLine;
+        // Cut after CommandLineLimit bytes, never inside a character.
+        const auto sized = [](qsizetype bytes) { return QByteArray(bytes, 'a'); };
+        const qsizetype limit = qsizetype(CommandLineLimit);
+        QTest::newRow("command line at the limit") << full << sized(limit) + '\0' << 25LL << 4LL << 25LL << sized(limit);
+        QTest::newRow("one byte beyond") << full << sized(limit + 1) + '\0' << 25LL << 4LL << 25LL
+                                         << sized(limit) + "...";
+        QTest::newRow("2 MB command line") << full << sized(2 << 20) << 25LL << 4LL << 25LL << sized(limit) + "...";
+        QTest::newRow("cut before a character")
+            << full << sized(limit - 1) + "\xc3\xa7" << 25LL << 4LL << 25LL << sized(limit - 1) + "...";
         QTest::newRow("only NULs") << full << QByteArray("\0\0", 2) << 25LL << 4LL << 25LL << QByteArray();
         QTest::newRow("stat ends after the threads")
             << QByteArray(" S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 20 3 9\n") << QByteArray("x") << 17LL << 9LL << -1LL
@@ -150,6 +160,34 @@ private Q_SLOTS:
         p.priority = p.threadCount = number;
         p.pageFileUsage = number;
         QCOMPARE(DetailsBlock(p), reference(p));
+    }
+
+    // However high the file limit, the files kept open stay within the
+    // budget; the processes beyond it are still listed.
+    void keptFilesStayWithinBudget()
+    {
+        rlimit lim{};
+        QCOMPARE(::getrlimit(RLIMIT_NOFILE, &lim), 0);
+        const rlim_t want = 3 * ProcfsProcessSource::KeptFilesBudget;
+        if (lim.rlim_max != RLIM_INFINITY && lim.rlim_max < want)
+            QSKIP("the hard file limit is below what this test needs");
+        lim.rlim_cur = want;
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &lim), 0);
+        FakeProcTree proc;
+        QVERIFY(proc.isValid());
+        const int processes = int(ProcfsProcessSource::KeptFilesBudget);   // two files each
+        for (int pid = 1; pid <= processes; ++pid)
+            QVERIFY(proc.addProcess(pid, "p", " S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 20 0 1\n", "p"));
+        const auto openFiles = [] { return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size(); };
+        const qsizetype before = openFiles();
+        ProcfsProcessSource source(proc.path());
+        for (int scan = 0; scan < 2; ++scan) {
+            std::vector<ProcessInfo> ps;
+            QVERIFY(source.snapshot(ps));
+            QCOMPARE(ps.size(), std::size_t(processes));
+        }
+        QVERIFY2(openFiles() - before <= qsizetype(ProcfsProcessSource::KeptFilesBudget),
+                 qPrintable(QString::number(openFiles() - before)));
     }
 
     // Last: it lowers this test process's file limit for good.

@@ -98,20 +98,39 @@ std::optional<int> ListItemsModel::findKey(qint64 key) const
     return std::nullopt;
 }
 
-std::optional<int> ListItemsModel::findWhole(const QString& text) const
+QVarLengthArray<int, 4> ListItemsModel::rowsWithKey(const QString& key, KeyOf keyOf) const
 {
-    if (!m_indexValid) {
+    if (m_indexKeyOf != keyOf) {
         m_index.clear();
         m_index.reserve(count());
-        // Walk backwards so that the first of equal texts wins.
-        for (int i = count() - 1; i >= 0; --i)
-            m_index.insert(m_rows[static_cast<std::size_t>(i)].text.toLower(), i);
-        m_indexValid = true;
+        m_nextWithKey.assign(m_rows.size(), -1);
+        // Walk backwards so that each chain runs in list order.
+        for (int i = count() - 1; i >= 0; --i) {
+            const QString k = keyOf(m_rows[static_cast<std::size_t>(i)].text);
+            const auto it = m_index.find(k);
+            if (it == m_index.end()) {
+                m_index.insert(k, i);
+            } else {
+                m_nextWithKey[static_cast<std::size_t>(i)] = it.value();
+                it.value() = i;
+            }
+        }
+        m_indexKeyOf = keyOf;
     }
-    const auto it = m_index.constFind(text.toLower());
-    if (it == m_index.constEnd())
-        return std::nullopt;
-    return it.value();
+    QVarLengthArray<int, 4> rows;
+    const auto it = m_index.constFind(key);
+    if (it != m_index.constEnd())
+        for (int i = it.value(); i >= 0; i = m_nextWithKey[static_cast<std::size_t>(i)])
+            rows.push_back(i);
+    return rows;
+}
+
+std::optional<int> ListItemsModel::findWhole(const QString& text) const
+{
+    for (int i = 0; i < count(); ++i)
+        if (m_rows[static_cast<std::size_t>(i)].text.compare(text, Qt::CaseInsensitive) == 0)
+            return i;
+    return std::nullopt;
 }
 
 std::optional<int> ListItemsModel::findPartial(const QString& text) const
@@ -205,7 +224,7 @@ void ListItemsModel::sortRows()
 
 void ListItemsModel::changed()
 {
-    m_indexValid = false;
+    m_indexKeyOf = nullptr;
 }
 
 } // namespace zerva

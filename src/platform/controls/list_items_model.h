@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QVarLengthArray>
 
 #include <optional>
 #include <vector>
@@ -43,10 +44,17 @@ public:
     void setKey(int i, qint64 key);
     std::optional<int> findKey(qint64 key) const;
 
-    // First row, in list order, whose text equals `text`, letter case
-    // ignored. Answered from a hash that is rebuilt after the rows change.
+    // A row's key, made from its text by the caller.
+    using KeyOf = QString (*)(const QString& text);
+    // The rows, in list order, whose key is exactly `key`. The caller's
+    // `keyOf` decides what makes two texts alike; the model only keeps the
+    // keys in a hash, rebuilt after the rows (or the key function) change,
+    // so a lookup costs the same for ten rows or ten thousand.
+    QVarLengthArray<int, 4> rowsWithKey(const QString& key, KeyOf keyOf) const;
+
+    // First row, in list order, whose text equals `text` (Partial: begins
+    // with it), letter case ignored; a plain walk over the rows.
     std::optional<int> findWhole(const QString& text) const;
-    // First row whose text begins with `text`, letter case ignored.
     std::optional<int> findPartial(const QString& text) const;
 
     int sortColumn() const { return m_sortColumn; }
@@ -67,8 +75,11 @@ private:
     bool m_filling = false;
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    // rowsWithKey's index: the first row of each key, and for every row the
+    // next row with the same key (-1 at the end).
     mutable QHash<QString, int> m_index;
-    mutable bool m_indexValid = false;
+    mutable std::vector<int> m_nextWithKey;
+    mutable KeyOf m_indexKeyOf = nullptr;
 };
 
 } // namespace zerva

@@ -41,19 +41,17 @@ ConfFileStatus ReadConfFile(const std::filesystem::path& path, std::size_t maxBy
 // The new content made from the old one, or nothing to leave the file alone.
 using ConfRewrite = std::function<std::optional<std::string>(const std::string& old)>;
 
-// Rewrites the file under an exclusive lock that every Zerva takes on the
-// file itself (so no second file appears beside it), waiting at most
-// `lockWait` for it. Reads the file afresh under the lock, as ReadConfFile
+// Rewrites the file under an exclusive lock that every Zerva takes (a lock
+// on the file itself, or a named mutex; never a second file beside it),
+// waiting at most `lockWait` for it. Reads the file afresh under the lock, as ReadConfFile
 // does (a missing file is created empty first), hands its content to
 // `rewrite` and writes what that returns; Ok also when it returns nothing.
 //
-// On POSIX the new content replaces the old one in a single step: a new file
-// beside the real one (a symbolic link is followed and stays a link) that
-// then takes its name. Where the folder takes no new file, and always on
-// Windows (which renames nothing over an open file, and the lock keeps it
-// open), the file is written in place, its old content kept in memory and
-// written back if the write fails. A file the user may not write is left as
-// it is.
+// The new content replaces the old one in a single step: a new file beside
+// the real one (a symbolic link is followed and stays a link) that then takes
+// its name. Where the folder takes no new file, the file is written in place,
+// its old content kept in memory and written back if the write fails. A file
+// the user may not write is left as it is.
 ConfFileStatus RewriteConfFile(const std::filesystem::path& path, std::size_t maxBytes,
                                std::chrono::milliseconds lockWait, const ConfRewrite& rewrite);
 

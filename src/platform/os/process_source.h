@@ -4,6 +4,7 @@
 // Plain C++ on purpose: the Windows source and its console test build
 // without Qt.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,11 +20,15 @@ namespace zerva {
 //   caption         base name of executablePath when that is readable,
 //                   otherwise the kernel's name (comm)
 //   executablePath  readlink of /proc/PID/exe exactly as the kernel reports
-//                   it, " (deleted)" suffix included; null when it cannot be
-//                   read (other users' processes when not root, kernel threads)
+//                   it, " (deleted)" suffix included, or of another thread's
+//                   /proc/PID/task/TID/exe when the first thread has ended;
+//                   null when it cannot be read (kernel threads, processes
+//                   that have ended, other users' processes when not root,
+//                   and processes that hid it: see pathSuspect)
 //   priority        20 - nice: a larger number is a higher priority
 //   commandLine     the arguments joined by single blanks; null when empty
-//                   or unreadable
+//                   or unreadable; cut after CommandLineLimit bytes, "..."
+//                   added
 //   pageFileUsage   resident memory in bytes
 //   threadCount     number of threads
 //   name            comm
@@ -31,6 +36,13 @@ namespace zerva {
 //
 // Meanings on Windows (wmi_process_source): the Win32_Process properties of
 // the same names, pageFileUsage converted from kilobytes to bytes.
+//
+// pathSuspect is true when executablePath is null although the platform
+// should have been able to read it: the process is not a kernel thread and
+// Zerva may inspect it (Zerva runs as root, or the process runs under
+// Zerva's own user), so it has hidden its program. It is listed like an
+// untrusted process. Windows, whose management service withholds the paths
+// of protected system processes, never sets it.
 struct ProcessInfo {
     std::int64_t pid = 0;
     std::optional<std::string> caption;
@@ -41,6 +53,19 @@ struct ProcessInfo {
     std::optional<std::int64_t> threadCount;
     std::optional<std::string> name;
     std::optional<std::string> description;
+    bool pathSuspect = false;
+};
+
+// A command line longer than this many bytes (Windows' own limit in
+// characters) is cut, so that a huge one costs no more than this.
+inline constexpr std::size_t CommandLineLimit = 32767;
+
+// Which file a path names, as the platform tells files apart (device and
+// inode on Linux).
+struct FileId {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileId&) const = default;
 };
 
 class ProcessSource {
@@ -52,6 +77,25 @@ public:
     // cannot be reached at all. A process that ends during the scan is
     // skipped, not reported as a failure.
     virtual bool snapshot(std::vector<ProcessInfo>& out) = 0;
+
+    // For the trust test: the file that `path` names, as this program sees
+    // the file system (links followed), and the file that `process` runs
+    // now. A platform that cannot tell files apart keeps these defaults:
+    // identifiesFiles() false, and the path test alone decides.
+    virtual bool identifiesFiles() const { return false; }
+    virtual std::optional<FileId> fileAt(const std::string& path) const
+    {
+        static_cast<void>(path);
+        return std::nullopt;
+    }
+    // `ended` is set when the process has ended since the snapshot, so that
+    // nothing of it is left to test.
+    virtual std::optional<FileId> runningFile(const ProcessInfo& process, bool& ended) const
+    {
+        static_cast<void>(process);
+        ended = false;
+        return std::nullopt;
+    }
 };
 
 } // namespace zerva

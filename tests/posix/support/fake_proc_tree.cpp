@@ -1,6 +1,7 @@
 #include "posix/support/fake_proc_tree.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace zerva::test {
 
@@ -24,6 +25,13 @@ bool FakeProcTree::addProcess(qint64 pid, const QByteArray& comm, const QByteArr
     const QByteArray stat = QByteArray::number(pid) + " (" + comm + ")" + statTail;
     return WriteFile(d.filePath(folder + "/stat"), stat) && WriteFile(d.filePath(folder + "/cmdline"), cmdline)
         && (exe.isEmpty() || QFile::link(exe, d.filePath(folder + "/exe")));
+}
+
+bool FakeProcTree::addFile(const QString& relative, const QByteArray& bytes)
+{
+    const QDir d = dir();
+    const QString path = d.filePath(relative);
+    return d.mkpath(QFileInfo(path).path()) && WriteFile(path, bytes);
 }
 
 } // namespace zerva::test

@@ -23,6 +23,8 @@ public:
     // it could not be written.
     bool addProcess(qint64 pid, const QByteArray& comm, const QByteArray& statTail, const QByteArray& cmdline,
                     const QString& exe = {});
+    // Writes any other file, `relative` to the root (its folder is made).
+    bool addFile(const QString& relative, const QByteArray& bytes);
 
 private:
     QTemporaryDir m_root;

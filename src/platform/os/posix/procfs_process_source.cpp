@@ -7,6 +7,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zerva {
@@ -31,33 +32,103 @@ std::int64_t toInt(std::string_view s, bool& ok)
     return v;
 }
 
+// Set in the flags of stat for kernel threads (include/linux/sched.h); a
+// user process cannot set it.
+constexpr unsigned long KernelThreadFlag = 0x00200000;
+// Set when a thread has begun to exit.
+constexpr unsigned long ExitingFlag = 0x00000004;
+
+// Threads tried for a process whose own link to its program gives nothing,
+// so that one with a million threads costs no more.
+constexpr int MaxThreadLinks = 64;
+
+// Calls `tryLink` with PID/task/TID (relative to `rootFd`) for the
+// threads of a process until it returns true. The first thread may have
+// ended while others run on: its own PID/exe then reads nothing.
+template <class TryLink>
+void forThreadLinks(int rootFd, std::string_view pid, TryLink tryLink)
+{
+    const std::string task = std::string(pid) + "/task";
+    const int fd = ::openat(rootFd, task.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return;
+    }
+    int tried = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!isPid(entry->d_name))
+            continue;
+        if (++tried > MaxThreadLinks || tryLink(task + "/" + entry->d_name))
+            break;
+    }
+    ::closedir(dir);
+}
+
+// Whether the process whose stat line this is has ended or is ending: a
+// zombie (state Z or X), or its first thread on its way out (PF_EXITING),
+// when no thread is left to run a program.
+bool ending(std::string_view stat)
+{
+    const std::size_t close = stat.rfind(')');
+    if (close == std::string_view::npos || close + 2 >= stat.size())
+        return false;
+    const char state = stat[close + 2];
+    if (state == 'Z' || state == 'X')
+        return true;
+    // Field 9, flags: six blanks on from the state.
+    std::size_t at = close + 2;
+    for (int field = 3; field < 9 && at != std::string_view::npos; ++field)
+        at = stat.find(' ', at + 1);
+    if (at == std::string_view::npos)
+        return false;
+    unsigned long flags = 0;
+    const auto r = std::from_chars(stat.data() + at + 1, stat.data() + stat.size(), flags);
+    return r.ec == std::errc() && (flags & ExitingFlag) != 0;
+}
+
+std::optional<FileId> idOf(const struct stat& st)
+{
+    return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
 } // namespace
 
-ProcfsProcessSource::ProcfsProcessSource(std::string root)
-    : m_root(std::move(root)), m_pageSize(::sysconf(_SC_PAGESIZE)), m_buf(4096)
+ProcfsProcessSource::ProcfsProcessSource(std::string root, std::optional<unsigned> reader)
+    : m_root(std::move(root)), m_pageSize(::sysconf(_SC_PAGESIZE)), m_buf(4096),
+      m_reader(reader.value_or(static_cast<unsigned>(::geteuid())))
 {
+    char ns[64];
+    const ssize_t n = ::readlink((m_root + "/self/ns/user").c_str(), ns, sizeof ns);
+    if (n > 0)
+        m_userNamespace.assign(ns, static_cast<std::size_t>(n));
     if (m_pageSize <= 0)
         m_pageSize = 4096;
-    // Two open files per process: ask for room for a few thousand processes
-    // (the soft limit is often 1024 while the hard one is far higher; the
-    // program waits on its files with poll(), not select(), so more is
+    // Two open files per process, KeptFilesBudget in all: ask for room for
+    // them (the soft limit is often 1024 while the hard one is far higher;
+    // the program waits on its files with poll(), not select(), so more is
     // harmless), and leave a reserve for everything else.
+    constexpr rlim_t reserve = 512;
     rlimit lim{};
     if (::getrlimit(RLIMIT_NOFILE, &lim) == 0) {
-        const rlim_t want = lim.rlim_max == RLIM_INFINITY ? 16384 : std::min<rlim_t>(lim.rlim_max, 16384);
+        const rlim_t want = KeptFilesBudget + reserve;
         if (lim.rlim_cur != RLIM_INFINITY && lim.rlim_cur < want) {
             rlimit raised = lim;
-            raised.rlim_cur = want;
+            raised.rlim_cur = lim.rlim_max == RLIM_INFINITY ? want : std::min<rlim_t>(lim.rlim_max, want);
             if (::setrlimit(RLIMIT_NOFILE, &raised) == 0)
                 lim = raised;
         }
-        const rlim_t usable = lim.rlim_cur == RLIM_INFINITY ? 16384 : lim.rlim_cur;
-        m_maxHeld = usable > 512 ? static_cast<std::size_t>((usable - 512) / 2) : 0;
+        const rlim_t usable = std::min<rlim_t>(lim.rlim_cur, KeptFilesBudget + reserve);
+        m_maxHeld = usable > reserve ? static_cast<std::size_t>((usable - reserve) / 2) : 0;
     }
 }
 
 ProcfsProcessSource::~ProcfsProcessSource()
 {
+    if (m_lookupFd >= 0)
+        ::close(m_lookupFd);
     for (auto& [pid, held] : m_held)
         release(held);
 }
@@ -114,13 +185,16 @@ const char* ProcfsProcessSource::pathOf(const char* name)
 
 // One read() per file in the usual case: /proc files hand out all they
 // have in one call, so a read that leaves room in the buffer was the last.
-bool ProcfsProcessSource::readAll(int fd)
+bool ProcfsProcessSource::readAll(int fd, std::size_t limit)
 {
     m_len = 0;
     for (;;) {
+        if (m_len == limit)
+            return true;
         if (m_len == m_buf.size())
-            m_buf.resize(m_buf.size() * 2);
-        const ssize_t n = ::pread(fd, m_buf.data() + m_len, m_buf.size() - m_len, static_cast<off_t>(m_len));
+            m_buf.resize(std::min(m_buf.size() * 2, std::max(limit, m_buf.size())));
+        const std::size_t room = std::min(m_buf.size(), limit) - m_len;
+        const ssize_t n = ::pread(fd, m_buf.data() + m_len, room, static_cast<off_t>(m_len));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -128,15 +202,15 @@ bool ProcfsProcessSource::readAll(int fd)
             return false;
         }
         m_len += static_cast<std::size_t>(n);
-        if (n == 0 || m_len < m_buf.size())
+        if (n == 0 || static_cast<std::size_t>(n) < room)
             return true;
     }
 }
 
-bool ProcfsProcessSource::readFile(const char* name, int& held, bool keep)
+bool ProcfsProcessSource::readFile(const char* name, int& held, bool keep, std::size_t limit)
 {
     if (held >= 0)
-        return readAll(held);
+        return readAll(held, limit);
     m_len = 0;
     int fd = ::openat(m_rootFd, pathOf(name), O_RDONLY | O_CLOEXEC);
     if (fd < 0 && (errno == EMFILE || errno == ENFILE) && m_holding) {
@@ -149,7 +223,7 @@ bool ProcfsProcessSource::readFile(const char* name, int& held, bool keep)
     }
     if (fd < 0)
         return false;
-    const bool ok = readAll(fd);
+    const bool ok = readAll(fd, limit);
     if (keep && ok && m_holding)
         held = fd;
     else
@@ -193,9 +267,10 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
         return false;
     std::string comm(stat.substr(open + 1, close - open - 1));
 
-    // Fields after comm, numbered as in proc(5): 3 state ... 19 nice,
+    // Fields after comm, numbered as in proc(5): 9 flags ... 19 nice,
     // 20 num_threads, 24 rss. Fields are separated by blanks; the line ends
     // with a newline.
+    bool kernelThread = false;
     const char* p = stat.data() + close + 1;
     const char* const end = stat.data() + stat.size();
     for (int field = 3; field <= 24 && p < end; ++field) {
@@ -204,13 +279,15 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
         const char* v = p;
         while (p < end && *p != ' ' && *p != '\n')
             ++p;
-        if (field < 19 || field == 21 || field == 22 || field == 23)
+        if (field != 9 && (field < 19 || field == 21 || field == 22 || field == 23))
             continue;
         bool ok = false;
         const std::int64_t value = toInt(std::string_view(v, static_cast<std::size_t>(p - v)), ok);
         if (!ok)
             continue;
-        if (field == 19)
+        if (field == 9)
+            kernelThread = (static_cast<unsigned long>(value) & KernelThreadFlag) != 0;
+        else if (field == 19)
             info.priority = 20 - value;
         else if (field == 20)
             info.threadCount = value;
@@ -218,22 +295,9 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
             info.pageFileUsage = value * m_pageSize;
     }
 
-    // exe: other users' processes (EACCES) and kernel threads (ENOENT) give
-    // no path.
-    char link[4096];
-    const ssize_t n = ::readlinkat(m_rootFd, pathOf("exe"), link, sizeof link);
-    if (n >= 0 && static_cast<std::size_t>(n) < sizeof link)
-        info.executablePath.emplace(link, static_cast<std::size_t>(n));
-
-    if (readFile("cmdline", files.cmdline, held != nullptr)) {
-        std::size_t len = m_len;
-        while (len > 0 && m_buf[len - 1] == '\0')
-            --len;
-        if (len > 0) {
-            std::string& line = info.commandLine.emplace(m_buf.data(), len);
-            std::replace(line.begin(), line.end(), '\0', ' ');
-        }
-    }
+    if (!readProgram(info, kernelThread))
+        return false;
+    readCommandLine(info, files.cmdline, held != nullptr);
 
     if (info.executablePath) {
         const std::string& path = *info.executablePath;
@@ -245,6 +309,152 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
     info.description = info.caption;
     info.name = std::move(comm);
     return true;
+}
+
+bool ProcfsProcessSource::readProgram(ProcessInfo& info, bool kernelThread)
+{
+    char link[4096];
+    bool denied = false;   // refused, or too long to report: not a mere absence
+    const auto tryLink = [&](const std::string& dir) {
+        const ssize_t n = ::readlinkat(m_rootFd, (dir + "/exe").c_str(), link, sizeof link);
+        if (n >= 0 && static_cast<std::size_t>(n) < sizeof link) {
+            info.executablePath.emplace(link, static_cast<std::size_t>(n));
+            return true;
+        }
+        if (n >= 0 || errno != ENOENT)
+            denied = true;
+        return false;
+    };
+    const std::string pid(m_path, 0, m_dirLen - 1);
+    if (tryLink(pid) || kernelThread)
+        return true;
+    forThreadLinks(m_rootFd, pid, tryLink);
+    if (info.executablePath)
+        return true;
+
+    // No program anywhere. A process that has ended (or is ending) has
+    // none; one that hid it is suspect, where we may look.
+    if (!denied) {
+        int unkept = -1;
+        if (!readFile("stat", unkept, false) || m_len == 0)
+            return false;   // ended meanwhile
+        if (ending(std::string_view(m_buf.data(), m_len)))
+            return true;
+    }
+    info.pathSuspect = m_reader == 0 || runsAsReader();
+    return true;
+}
+
+bool ProcfsProcessSource::runsAsReader()
+{
+    int unkept = -1;
+    if (!readFile("status", unkept, false))
+        return false;
+    const std::string_view status(m_buf.data(), m_len);
+    const std::size_t at = status.find("\nUid:");
+    if (at == std::string_view::npos)
+        return false;
+    const char* p = status.data() + at + 5;
+    const char* const end = status.data() + status.size();
+    int ids = 0;
+    while (ids < 4) {
+        while (p < end && (*p == ' ' || *p == '\t'))
+            ++p;
+        const char* v = p;
+        while (p < end && *p >= '0' && *p <= '9')
+            ++p;
+        bool ok = false;
+        const std::int64_t uid = toInt(std::string_view(v, static_cast<std::size_t>(p - v)), ok);
+        if (!ok || uid != static_cast<std::int64_t>(m_reader))
+            return false;
+        ++ids;
+    }
+    return true;
+}
+
+void ProcfsProcessSource::readCommandLine(ProcessInfo& info, int& held, bool keep)
+{
+    // Two bytes beyond the limit: the NUL that ends the last argument, and
+    // one that shows there is more.
+    if (!readFile("cmdline", held, keep, CommandLineLimit + 2))
+        return;
+    std::size_t len = m_len;
+    const bool whole = m_len < CommandLineLimit + 2;
+    if (whole)
+        while (len > 0 && m_buf[len - 1] == '\0')
+            --len;
+    const bool cut = len > CommandLineLimit;
+    if (cut) {
+        len = CommandLineLimit;
+        // Cut before a character, not inside one.
+        while (len > 0 && (static_cast<unsigned char>(m_buf[len]) & 0xC0) == 0x80)
+            --len;
+    }
+    if (len == 0)
+        return;
+    std::string& line = info.commandLine.emplace(m_buf.data(), len);
+    std::replace(line.begin(), line.end(), '\0', ' ');
+    if (cut)
+        line += "...";
+}
+
+std::optional<FileId> ProcfsProcessSource::fileAt(const std::string& path) const
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return idOf(st);
+}
+
+std::optional<FileId> ProcfsProcessSource::runningFile(const ProcessInfo& process, bool& ended) const
+{
+    ended = false;
+    // Opened once: this runs for every process whose path matched an entry.
+    if (m_lookupFd < 0)
+        m_lookupFd = ::open(m_root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const int rootFd = m_lookupFd;
+    if (rootFd < 0)
+        return std::nullopt;
+    const std::string pid = std::to_string(process.pid);
+    struct stat st {};
+    std::optional<FileId> id;
+    bool denied = false;
+    // Through the first thread, or another one when that has ended.
+    const auto tryLink = [&](const std::string& dir) {
+        // In a user namespace of its own any user may give a process the
+        // link of any program (prctl PR_SET_MM_MAP), so only one in ours is
+        // vouched for.
+        // (Its link's text names it, "user:[inode]", at half the cost of a stat.)
+        if (!m_userNamespace.empty()) {
+            char ns[64];
+            const ssize_t n = ::readlinkat(rootFd, (dir + "/ns/user").c_str(), ns, sizeof ns);
+            if (n < 0) {
+                denied = denied || errno != ENOENT;
+                return false;
+            }
+            if (std::string_view(ns, static_cast<std::size_t>(n)) != m_userNamespace) {
+                denied = true;
+                return false;
+            }
+        }
+        if (::fstatat(rootFd, (dir + "/exe").c_str(), &st, 0) == 0)
+            id = idOf(st);
+        else if (errno != ENOENT)
+            denied = true;
+        return id.has_value();
+    };
+    if (!tryLink(pid))
+        forThreadLinks(rootFd, pid, tryLink);
+    if (!id && !denied) {
+        // Only absence: has the process ended, or is it ending?
+        char buf[512];
+        const int fd = ::openat(rootFd, (pid + "/stat").c_str(), O_RDONLY | O_CLOEXEC);
+        const ssize_t n = fd >= 0 ? ::read(fd, buf, sizeof buf) : -1;
+        if (fd >= 0)
+            ::close(fd);
+        ended = n <= 0 || ending(std::string_view(buf, static_cast<std::size_t>(n)));
+    }
+    return denied ? std::nullopt : id;
 }
 
 } // namespace zerva

@@ -3,6 +3,7 @@
 #include "platform/os/process_source.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -19,15 +20,33 @@ namespace zerva {
 // opening and closing, which are most of the cost of a scan. An open file
 // stays bound to its process: once that has ended, reading fails, and the
 // number is opened anew (a process that has taken it over gets files of
-// its own).
+// its own). At most KeptFilesBudget files are kept open, whatever file limit
+// the program inherited; beyond that, files are opened per scan.
+//
+// A process whose program cannot be read although this program may inspect
+// it (`reader` is root, or the process runs under `reader` alone) and that
+// is no kernel thread is marked pathSuspect: it has hidden its program.
+//
+// runningFile() answers only for processes in this program's own user
+// namespace: in one of its own, a process may give itself the link of any
+// program, and the file test could not tell.
 class ProcfsProcessSource : public ProcessSource {
 public:
-    explicit ProcfsProcessSource(std::string root = "/proc");
+    static constexpr std::size_t KeptFilesBudget = 4096;
+
+    // `reader`: the user whose view is taken; by default this program's
+    // effective user.
+    explicit ProcfsProcessSource(std::string root = "/proc", std::optional<unsigned> reader = std::nullopt);
     ~ProcfsProcessSource() override;
     ProcfsProcessSource(const ProcfsProcessSource&) = delete;
     ProcfsProcessSource& operator=(const ProcfsProcessSource&) = delete;
 
     bool snapshot(std::vector<ProcessInfo>& out) override;
+
+    // Device and inode, links followed (for a process: of /proc/PID/exe).
+    bool identifiesFiles() const override { return true; }
+    std::optional<FileId> fileAt(const std::string& path) const override;
+    std::optional<FileId> runningFile(const ProcessInfo& process, bool& ended) const override;
 
 private:
     struct Held {
@@ -42,8 +61,16 @@ private:
     // Reads the file `name` of the current process into m_buf (m_len bytes),
     // through the open file `held` when there is one; keeps the file open
     // in `held` when `keep`.
-    bool readFile(const char* name, int& held, bool keep);
-    bool readAll(int fd);
+    bool readFile(const char* name, int& held, bool keep, std::size_t limit = SIZE_MAX);
+    bool readAll(int fd, std::size_t limit);
+    // The program of the current process, through its own link or another
+    // thread's; otherwise whether it hid it (see pathSuspect). False when
+    // the process has ended meanwhile.
+    bool readProgram(ProcessInfo& info, bool kernelThread);
+    void readCommandLine(ProcessInfo& info, int& held, bool keep);
+    // Whether every user id of the current process (real, effective,
+    // saved, file system) is m_reader's.
+    bool runsAsReader();
     void release(Held& held);
     // m_path holds "<pid>/" followed by `name`, relative to m_rootFd.
     const char* pathOf(const char* name);
@@ -55,10 +82,16 @@ private:
     std::vector<char> m_buf;
     std::size_t m_len = 0;
     int m_rootFd = -1;
+    // The root, kept open for runningFile().
+    mutable int m_lookupFd = -1;
     std::string m_path;
     std::size_t m_dirLen = 0;
     std::unordered_map<std::int64_t, Held> m_held;
     unsigned m_scan = 0;
+    unsigned m_reader;
+    // This program's user namespace, as its link reads (empty, unknown, in
+    // a crafted tree).
+    std::string m_userNamespace;
     // Open files are kept for this many processes at most (two each).
     std::size_t m_maxHeld = 0;
     bool m_holding = true;
