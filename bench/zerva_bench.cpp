@@ -2,11 +2,16 @@
 // walk of /proc, the trust test, start-up and a memory soak, all over the
 // same processes (the machine's own plus a thousand sleepers of ours).
 //
+// Then a kvr.conf of a million entries, and the light banner against hostile
+// pages.
+//
 // Environment: ZERVA_BENCH_SLEEPERS (1000), ZERVA_BENCH_ROUNDS (40),
 // ZERVA_BENCH_SOAK (10000 refreshes), ZERVA_BENCH_STARTS (5), and for
 // profiling ZERVA_BENCH_ONLY (the name of the one case to run).
 
+#include "banner_block.h"
 #include "floor_scan.h"
+#include "kvr_load.h"
 #include "measure.h"
 #include "sleepers.h"
 #include "startup.h"
@@ -18,6 +23,7 @@
 #include "process/list_processes.h"
 #include "trusted/is_trusted.h"
 #include "trusted/same_file.h"
+#include "trusted/trusted_file.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -54,6 +60,49 @@ void row(const Case& c, double floorCpu, int processes)
     std::printf("%-30s %9.2f %9.2f %9.1f %8.2f\n", c.name.c_str(), c.medianWallMs(), c.medianCpuMs(),
                 processes ? 1000.0 * c.medianCpuMs() / processes : 0.0,
                 floorCpu > 0 ? c.medianCpuMs() / floorCpu : 0.0);
+}
+
+// Start-up reads the whole list: a million entries, the most that is read.
+void largeKvr()
+{
+    const LargeKvr kvr(1'000'000);
+    ListView trList;
+    std::vector<Case> cases = {
+        {"load 1000000 entries", [&] { TrustedFile(kvr.path()).reload(trList); }, {}, {}},
+        {"load, then one trust test", [&] {
+             TrustedFile(kvr.path()).reload(trList);
+             QString path = QStringLiteral("/usr/bin/none");
+             IsTrusted(path, 0, trList, [](const QString&) { return true; });
+         }, {}, {}},
+    };
+    RunRounds(cases, 5);
+    std::printf("kvr.conf of %d entries (%.1f MB): load median %.0f ms wall, %.0f ms CPU; "
+                "with the first trust test after it %.0f ms wall\n",
+                trList.count(), double(kvr.bytes()) / 1e6, cases[0].medianWallMs(), cases[0].medianCpuMs(),
+                cases[1].medianWallMs());
+}
+
+// The banner's page comes over plain HTTP from anyone on the way.
+void hostileBanners()
+{
+    const int size = 1024 * 1024 - 64;
+    const struct {
+        const char* name;
+        QByteArray page;
+    } pages[] = {
+        {"nested <div>", QByteArray("<div>").repeated(size / 5)},
+        {"nested tables", QByteArray("<table><tr><td>").repeated(size / 15)},
+        {"nested inline marks", QByteArray("<b><i><u><font color=red><span>").repeated(size / 33)},
+        {"unclosed quote", "<p title=\"" + QByteArray(size, 'x')},
+    };
+    double worst = 0;
+    for (const auto& p : pages) {
+        const BannerBlock b = MeasureBannerBlock("Reklam" + p.page.left(size));
+        worst = std::max(worst, b.worstMs);
+        std::printf("banner, 1 MiB page of %-20s shown after %6.0f ms, longest UI-thread block %5.1f ms\n", p.name,
+                    b.shownAfterMs, b.worstMs);
+    }
+    std::printf("banner: worst UI-thread block %.1f ms over the hostile pages\n", worst);
 }
 
 } // namespace
@@ -191,6 +240,8 @@ int main(int argc, char* argv[])
         std::printf("soak: %d refreshes, resident %ld KiB before, %ld KiB after, growth %ld KiB\n", soak, before,
                     after, after - before);
     }
+    largeKvr();
+    hostileBanners();
     std::printf("refresh/floor = %.2f (cpu; wall %.2f)\n", refresh.medianCpuMs() / floor.medianCpuMs(),
                 refresh.medianWallMs() / floor.medianWallMs());
     return 0;

@@ -1,5 +1,6 @@
 #include "fakes/fake_shell.h"
 #include "fakes/tiny_http_server.h"
+#include "platform/banner/banner_html.h"
 #include "platform/banner/light_banner.h"
 
 #include <QBuffer>
@@ -57,6 +58,89 @@ private Q_SLOTS:
         QCOMPARE(server.requested.count(QStringLiteral("/zerva/img/ad.png")), 1);
         // A remote page never gets local files.
         QVERIFY(banner.loadResource(QTextDocument::ImageResource, QUrl("file:///etc/hostname")).isNull());
+    }
+
+    // What is kept of a page: text, links, images and a few plain marks.
+    void bannerHtml_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("html");
+        QTest::addColumn<QStringList>("images");
+        QTest::newRow("text, link and image kept; the rest dropped")
+            << "<html><head><title>T</title><script>if (a<b) x()</script><style>p{}</style>"
+               "<link rel=stylesheet href=s.css></head><body bgcolor=#000><table><tr><td>"
+               "<a href=\"/go?a=1&amp;b=2\" onclick=x><img src='ad.png' width=90 height=\"35\" onerror=x></a>"
+               "</td></tr></table><p style=\"x\" align=center><font color=red>Reklam</font></p></body></html>"
+            << "<a href=\"/go?a=1&amp;b=2\"><img src=\"ad.png\" width=\"90\" height=\"35\"></a>"
+               "<p align=\"center\"><font color=\"red\">Reklam</font></p>"
+            << QStringList{"ad.png"};
+        QTest::newRow("deep nesting: text kept, tags beyond the depth dropped")
+            << QString("<div>").repeated(20) + "x" + QString("</div>").repeated(20)
+            << QString("<div>").repeated(BannerHtml::kMaxDepth) + "x" + QString("</div>").repeated(BannerHtml::kMaxDepth)
+            << QStringList{};
+        QTest::newRow("letter case of tags and attributes") << "<B>x</b><IMG SRC=a.png>" << "<b>x</b><img src=\"a.png\">"
+                                                            << QStringList{"a.png"};
+        QTest::newRow("misnested end tag ignored") << "<b><i>x</b></i>y" << "<b><i>x</i>y</b>" << QStringList{};
+        QTest::newRow("a tag that never ends ends the page") << "a<b title=\"x>y" << "a" << QStringList{};
+        QTest::newRow("a lone < is text") << "1 < 2 <3" << "1 &lt; 2 &lt;3" << QStringList{};
+        QTest::newRow("comment") << "a<!-- <b> -->b" << "ab" << QStringList{};
+        QTest::newRow("images from nowhere but the web dropped")
+            << "<img src=\"file:///etc/passwd\"><img src=\"data:image/png;base64,AA\"><img src=https://a.example/i.gif>"
+            << "<img src=\"https://a.example/i.gif\">" << QStringList{"https://a.example/i.gif"};
+        QTest::newRow("sizes clamped, quotes escaped")
+            << "<img src='a\"b.png' width=99999 height=-3>"
+            << QString("<img src=\"a&quot;b.png\" width=\"%1\">").arg(BannerHtml::kMaxImagePx) << QStringList{"a\"b.png"};
+        QTest::newRow("text cut") << QString(BannerHtml::kMaxText + 10, u'x') << QString(BannerHtml::kMaxText, u'x')
+                                  << QStringList{};
+        QTest::newRow("elements counted") << QString("<br>").repeated(BannerHtml::kMaxElements + 5)
+                                          << QString("<br>").repeated(BannerHtml::kMaxElements) << QStringList{};
+    }
+    void bannerHtml()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, html);
+        QFETCH(QStringList, images);
+        const BannerHtml out = BannerHtml::FromPage(page);
+        QCOMPARE(out.html, html);
+        QCOMPARE(out.images, images);
+    }
+
+    // A hostile page is shown cut down, and a page is laid out once when it
+    // arrives and once more when all its images are in, not once per image.
+    // An image whose declared size is out of bounds is never decoded.
+    void hostilePages_data()
+    {
+        QTest::addColumn<QByteArray>("page");
+        QTest::addColumn<int>("layouts");
+        QTest::addColumn<int>("shownImages");
+        const QByteArray deep = QByteArray("<div><b>").repeated(131'000) + "Reklam";
+        QTest::newRow("1 MiB, deeply nested") << deep.left(LightBanner::kMaxBytes - 16) + "Reklam" << 1 << 0;
+        QTest::newRow("three images and one too large")
+            << QByteArray("<img src=a.png><img src=b.png><img src=c.png><img src=huge.png>Reklam") << 2 << 3;
+    }
+    void hostilePages()
+    {
+        QFETCH(QByteArray, page);
+        QFETCH(int, layouts);
+        QFETCH(int, shownImages);
+        TinyHttpServer server;
+        server.pages["/ad.php"] = {"text/html", page};
+        for (const char* name : {"/a.png", "/b.png", "/c.png"})
+            server.pages[name] = {"image/png", Png(20, 10)};
+        server.pages["/huge.png"] = {"image/png", Png(BannerHtml::kMaxImagePx + 1, 1)};
+        LightBanner banner(nullptr, nullptr);
+        int changes = 0;
+        connect(&banner, &QTextEdit::textChanged, &banner, [&] { ++changes; });
+        banner.Navigate(server.url("/ad.php"));
+        QTRY_VERIFY(banner.toPlainText().endsWith(QStringLiteral("Reklam")));
+        QTRY_COMPARE(server.requested.size(), shownImages ? 5 : 1);
+        QTest::qWait(200);
+        QCOMPARE(changes, layouts);
+        int shown = 0;
+        for (const char* name : {"/a.png", "/b.png", "/c.png", "/huge.png"})
+            shown += banner.loadResource(QTextDocument::ImageResource, QUrl(server.url(name))).isNull() ? 0 : 1;
+        QCOMPARE(shown, shownImages);
+        QVERIFY(banner.document()->blockCount() <= BannerHtml::kMaxElements + 1);
     }
 
     void staysBlackAndEmptyWithoutAPage_data()

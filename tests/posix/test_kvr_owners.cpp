@@ -5,6 +5,7 @@
 // "nobody"; the test is skipped when the machine allows neither.
 #include "fakes/list_texts.h"
 #include "platform/controls/list_view.h"
+#include "platform/os/conf_file.h"
 #include "trusted/trusted_file.h"
 
 #include <QApplication>
@@ -208,6 +209,27 @@ private Q_SLOTS:
         QCOMPARE(after.st_ino != before.st_ino, add == Result::Added);
         QCOMPARE(QDir(shared).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).size(),
                  qMax(1, int(links.size())));   // kvr.conf and the relays, no temporary file
+    }
+
+    // While one add holds the lock, a second one waits and then gives up
+    // without writing; a plain read is not held up.
+    void lockHeld()
+    {
+        QTemporaryDir dir;
+        const std::filesystem::path path = QFile::encodeName(dir.filePath("kvr.conf")).toStdString();
+        CreateConfFile(path);
+        const auto wait = std::chrono::milliseconds(100);
+        ConfFileStatus inner = ConfFileStatus::Ok;
+        std::string seen = "<not read>";
+        QCOMPARE(RewriteConfFile(path, 1 << 20, wait, [&](const std::string& old) -> std::optional<std::string> {
+                     inner = RewriteConfFile(path, 1 << 20, wait, [](const std::string&) { return std::string("x"); });
+                     ReadConfFile(path, 1 << 20, seen);
+                     return old + "a\r\n";
+                 }),
+                 ConfFileStatus::Ok);
+        QVERIFY(inner == ConfFileStatus::Busy);
+        QCOMPARE(seen, std::string());
+        QCOMPARE(ReadAll(dir.filePath("kvr.conf")), QByteArray("a\r\n"));
     }
 
     // Two programs adding at once: every add that reported success is in the

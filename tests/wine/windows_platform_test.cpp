@@ -1,10 +1,11 @@
 // Console test of Zerva's Windows platform pieces (process source, shell,
-// code page conversion). Plain C++ without Qt: cross-compiled with
+// code page conversion, kvr.conf on disk). Plain C++ without Qt: cross-compiled with
 // MinGW-w64 and run under Wine by scripts/wine-test, or on Windows as is.
 //
 // Exit code 0 when every check passed. It also prints which Win32_Process
 // properties the service returned, since Wine's service lacks some.
 
+#include "platform/os/conf_file.h"
 #include "platform/os/system_process_source.h"
 #include "platform/os/windows/win_code_page.h"
 #include "platform/os/windows/win_shell.h"
@@ -495,6 +496,52 @@ void run(const char* name, const std::function<void()>& test)
     std::fflush(stdout);
 }
 
+// --- kvr.conf on disk ---------------------------------------------------------
+
+std::string readBack(const std::wstring& path)
+{
+    std::string bytes;
+    return ReadConfFile(path, 1 << 20, bytes) == ConfFileStatus::Ok ? bytes : "<unreadable>";
+}
+
+void testConfFile()
+{
+    const std::wstring path = tempDir() + L"\\kvr.conf";
+    DeleteFileW(path.c_str());
+    std::string bytes;
+    CHECK(ReadConfFile(path, 1 << 20, bytes) == ConfFileStatus::Missing);
+    CreateConfFile(path);
+    CHECK(readBack(path).empty());
+    const auto wait = std::chrono::milliseconds(100);
+    CHECK(RewriteConfFile(path, 1 << 20, wait, [](const std::string& old) { return "a\r\n" + old; })
+          == ConfFileStatus::Ok);
+    CHECK(RewriteConfFile(path, 1 << 20, wait, [](const std::string& old) { return "b\r\n" + old; })
+          == ConfFileStatus::Ok);
+    CHECK(readBack(path) == "b\r\na\r\n");
+    // While one add holds the lock, a second waits and gives up; a plain
+    // read is not held up.
+    ConfFileStatus inner = ConfFileStatus::Ok;
+    std::string seen;
+    CHECK(RewriteConfFile(path, 1 << 20, wait, [&](const std::string&) -> std::optional<std::string> {
+              // From another thread, as another program would: the lock may
+              // be re-entrant for its owner.
+              std::thread([&] {
+                  inner = RewriteConfFile(path, 1 << 20, wait, [](const std::string& old) { return old; });
+                  seen = readBack(path);
+              }).join();
+              return std::nullopt;
+          })
+          == ConfFileStatus::Ok);
+    CHECK(inner == ConfFileStatus::Busy);
+    CHECK(seen == "b\r\na\r\n");
+    CHECK(readBack(path) == "b\r\na\r\n");
+    // Too large: neither read nor rewritten.
+    CHECK(ReadConfFile(path, 3, bytes) == ConfFileStatus::Unreadable);
+    CHECK(RewriteConfFile(path, 3, wait, [](const std::string&) { return std::string("x"); })
+          == ConfFileStatus::Unreadable);
+    CHECK(readBack(path) == "b\r\na\r\n");
+}
+
 } // namespace
 
 int main()
@@ -515,6 +562,7 @@ int main()
     run("encoding", testEncoding);
     run("decoding", testDecoding);
     run("every byte round-trips", testEveryByteRoundTrips);
+    run("kvr.conf on disk", testConfFile);
     run("shell starts", testShellStarts);
     run("shell refuses", testShellRefuses);
     std::printf("%d checks, %d failed\n", g_checks, g_failures);

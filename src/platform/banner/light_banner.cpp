@@ -1,7 +1,10 @@
 #include "platform/banner/light_banner.h"
 
+#include "platform/banner/banner_html.h"
 #include "platform/banner/shell_link.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -79,46 +82,62 @@ void LightBanner::pageArrived(QNetworkReply* reply)
     if (!decoder.isValid())
         decoder = QStringDecoder(QStringDecoder::Utf8);
     m_base = reply->url();
-    m_html = decoder.decode(bytes);
-    m_resources.clear();
+    const QString text = decoder.decode(bytes);
+    const BannerHtml page = BannerHtml::FromPage(text);
+    m_html = page.html;
+    m_images.clear();
+    m_imagesPending = 0;
+    m_imageShown = false;
+    for (const QString& src : page.images)
+        fetchImage(m_base.resolved(QUrl(src)));
     setHtml(m_html);
 }
 
 QVariant LightBanner::loadResource(int type, const QUrl& name)
 {
-    // Never the local files QTextBrowser would read by default: a remote
-    // page gets remote resources only.
-    if (type != QTextDocument::ImageResource && type != QTextDocument::StyleSheetResource)
+    // Images of the page only: never the local files QTextBrowser would
+    // read by default, nor style sheets.
+    if (type != QTextDocument::ImageResource)
         return {};
-    const QUrl url = m_base.resolved(name);
-    if (!IsWeb(url))
-        return {};
-    const auto known = m_resources.constFind(url);
-    if (known != m_resources.cend())
-        return known->isEmpty() ? QVariant() : QVariant(*known);
-    if (m_resources.size() >= kMaxResources)
-        return {};
-    m_resources.insert(url, QByteArray());
+    const QImage image = m_images.value(m_base.resolved(name));
+    return image.isNull() ? QVariant() : QVariant(image);
+}
+
+void LightBanner::fetchImage(const QUrl& url)
+{
+    if (!IsWeb(url) || m_images.contains(url) || m_images.size() >= kMaxResources)
+        return;
+    m_images.insert(url, QImage());
+    ++m_imagesPending;
     QNetworkReply* reply = fetch(url);
     const int navigation = m_navigation;
     connect(reply, &QNetworkReply::finished, this, [this, reply, url, navigation] {
         reply->deleteLater();
         if (navigation == m_navigation)
-            resourceArrived(reply, url);
+            imageArrived(reply, url);
     });
-    return {};
 }
 
-void LightBanner::resourceArrived(QNetworkReply* reply, const QUrl& url)
+void LightBanner::imageArrived(QNetworkReply* reply, const QUrl& url)
 {
-    if (reply->error() != QNetworkReply::NoError)
-        return;
-    const QByteArray bytes = reply->readAll();
-    if (bytes.isEmpty())
-        return;
-    m_resources.insert(url, bytes);
-    // Lay the page out again; this time the resource is at hand.
-    setHtml(m_html);
+    --m_imagesPending;
+    if (reply->error() == QNetworkReply::NoError) {
+        QByteArray bytes = reply->readAll();
+        QBuffer buffer(&bytes);
+        QImageReader reader(&buffer);
+        // Decoding costs what the declared size says, not what was sent.
+        const QSize size = reader.size();
+        if (size.isValid() && size.width() <= BannerHtml::kMaxImagePx && size.height() <= BannerHtml::kMaxImagePx) {
+            const QImage image = reader.read();
+            if (!image.isNull()) {
+                m_images.insert(url, image);
+                m_imageShown = true;
+            }
+        }
+    }
+    // Once, with every image there is.
+    if (m_imagesPending == 0 && m_imageShown)
+        setHtml(m_html);
 }
 
 void LightBanner::openLink(const QUrl& link)

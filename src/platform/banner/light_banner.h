@@ -3,6 +3,7 @@
 #include "platform/banner/banner.h"
 
 #include <QHash>
+#include <QImage>
 #include <QTextBrowser>
 #include <QUrl>
 
@@ -12,9 +13,14 @@ class QNetworkReply;
 namespace zerva {
 
 // The default banner control: fetches the page with Qt Network and shows
-// its HTML as rich text, images and style sheets included. Far lighter than
-// a full browser for a banner of a few dozen pixels. Black until a page has
-// arrived, and black for good when none does.
+// what a banner needs of it (text, links, images; see BannerHtml) as rich
+// text. Far lighter than a full browser for a banner of a few dozen pixels.
+// Black until a page has arrived, and black for good when none does.
+//
+// However hostile the page, the window stays responsive: the page is cut
+// down to bounded, flat HTML in one linear pass, it is laid out once when it
+// arrives and once more when all its images are in (not once per image), and
+// an image is decoded only when its declared size is within bounds.
 class LightBanner : public QTextBrowser, public Banner {
     Q_OBJECT
 public:
@@ -37,16 +43,19 @@ public:
 private:
     QNetworkReply* fetch(const QUrl& url);
     void pageArrived(QNetworkReply* reply);
-    void resourceArrived(QNetworkReply* reply, const QUrl& url);
+    void fetchImage(const QUrl& url);
+    void imageArrived(QNetworkReply* reply, const QUrl& url);
     void openLink(const QUrl& link);
 
     Shell* m_shell;
     QNetworkAccessManager* m_network;
     QUrl m_base;
     QString m_html;
-    // Fetched images and style sheets by absolute address; an entry without
-    // data is on its way or failed.
-    QHash<QUrl, QByteArray> m_resources;
+    // The page's images by absolute address; a null image is on its way or
+    // failed.
+    QHash<QUrl, QImage> m_images;
+    int m_imagesPending = 0;
+    bool m_imageShown = false;
     int m_navigation = 0;
 };
 

@@ -41,9 +41,9 @@ ConfFileStatus ReadConfFile(const std::filesystem::path& path, std::size_t maxBy
 // The new content made from the old one, or nothing to leave the file alone.
 using ConfRewrite = std::function<std::optional<std::string>(const std::string& old)>;
 
-// Rewrites the file under an exclusive lock that every Zerva takes on the
-// file itself (so no second file appears beside it), waiting at most
-// `lockWait` for it. Reads the file afresh under the lock, as ReadConfFile
+// Rewrites the file under an exclusive lock that every Zerva takes (a lock
+// on the file itself, or a named mutex; never a second file beside it),
+// waiting at most `lockWait` for it. Reads the file afresh under the lock, as ReadConfFile
 // does (a missing file is created empty first), hands its content to
 // `rewrite` and writes what that returns; Ok also when it returns nothing.
 //

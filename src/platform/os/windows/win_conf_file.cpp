@@ -2,22 +2,27 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <random>
-#include <thread>
 #include <utility>
 
 // kvr.conf on Windows. Who may use a file is the business of its access
 // control list, which the system checks at the open; there is no owner rule
 // of our own.
+//
+// Adds are kept apart by a named mutex, named after the file's full path,
+// rather than by a lock on the file: Windows refuses to replace a file that
+// is open, and the lock would keep it open.
 
 namespace zerva {
 
 namespace {
 
-constexpr auto kLockPoll = std::chrono::milliseconds(5);
-// The lock is one byte far beyond any real content, so that it keeps other
-// Zervas' adds out without making a plain read of the file fail.
-constexpr DWORD kLockOffsetHigh = 0x7fffffff;
+// A reader that has the file open for a moment makes the replace fail;
+// it is tried again for about this long.
+constexpr int kReplaceTries = 20;
+constexpr DWORD kReplacePauseMs = 10;
 
 class Handle {
 public:
@@ -48,13 +53,53 @@ Handle Open(const std::filesystem::path& path, DWORD access, DWORD disposition)
                                 disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-bool SameFile(HANDLE a, HANDLE b)
-{
-    BY_HANDLE_FILE_INFORMATION x{}, y{};
-    return ::GetFileInformationByHandle(a, &x) && ::GetFileInformationByHandle(b, &y)
-        && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh
-        && x.nFileIndexLow == y.nFileIndexLow;
-}
+// Held while it lives: the mutex of all adds to the file at `path`.
+class AddLock {
+public:
+    AddLock(const std::filesystem::path& path, std::chrono::milliseconds wait)
+    {
+        const std::wstring name = mutexName(path);
+        // All sessions where the system allows it, this one otherwise.
+        m_mutex = Handle(::CreateMutexW(nullptr, FALSE, (L"Global\\" + name).c_str()));
+        if (!m_mutex.ok())
+            m_mutex = Handle(::CreateMutexW(nullptr, FALSE, (L"Local\\" + name).c_str()));
+        if (!m_mutex.ok())
+            return;
+        const DWORD got = ::WaitForSingleObject(m_mutex.get(), DWORD(wait.count()));
+        // An owner that ended without releasing it has finished its add or
+        // left the file as it was: both are safe to go on from.
+        m_owned = got == WAIT_OBJECT_0 || got == WAIT_ABANDONED;
+    }
+    ~AddLock()
+    {
+        if (m_owned)
+            ::ReleaseMutex(m_mutex.get());
+    }
+    AddLock(const AddLock&) = delete;
+    AddLock& operator=(const AddLock&) = delete;
+    bool owned() const { return m_owned; }
+
+private:
+    static std::wstring mutexName(const std::filesystem::path& path)
+    {
+        std::wstring full(32768, L'\0');
+        const DWORD n = ::GetFullPathNameW(path.c_str(), DWORD(full.size()), full.data(), nullptr);
+        full.resize(n < full.size() ? n : 0);
+        ::CharLowerBuffW(full.data(), DWORD(full.size()));
+        // FNV-1a: a name of fixed length, whatever the length of the path.
+        std::uint64_t hash = 1469598103934665603ull;
+        for (const wchar_t c : full) {
+            hash ^= std::uint64_t(c);
+            hash *= 1099511628211ull;
+        }
+        wchar_t name[40];
+        std::swprintf(name, 40, L"zerva-kvr-%016llx", static_cast<unsigned long long>(hash));
+        return name;
+    }
+
+    Handle m_mutex;
+    bool m_owned = false;
+};
 
 // Everything, from the first byte; one byte more than the size tells a file
 // that grew meanwhile.
@@ -100,35 +145,19 @@ bool WriteAll(HANDLE h, const std::string& bytes)
     return ::SetEndOfFile(h) && ::FlushFileBuffers(h);
 }
 
-ConfFileStatus OpenLocked(const std::filesystem::path& path, std::chrono::steady_clock::time_point deadline,
-                          Handle& file)
+// The file, opened for reading and writing (created when missing), or why
+// not.
+ConfFileStatus OpenForRewrite(const std::filesystem::path& path, Handle& file)
 {
-    for (bool again = false;; again = true) {
-        if (again && std::chrono::steady_clock::now() >= deadline)
-            return ConfFileStatus::Busy;
-        file = Open(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
-        if (!file.ok()) {
-            // A read-only file, or a folder that takes no new file: nothing
-            // is written. Anything else cannot be read either.
-            const Handle readOnly = Open(path, GENERIC_READ, OPEN_EXISTING);
-            if (readOnly.ok())
-                return ::GetFileType(readOnly.get()) == FILE_TYPE_DISK ? ConfFileStatus::WriteFailed
-                                                                        : ConfFileStatus::Unreadable;
-            return ::GetLastError() == ERROR_FILE_NOT_FOUND ? ConfFileStatus::WriteFailed : ConfFileStatus::Unreadable;
-        }
-        OVERLAPPED at{};
-        at.OffsetHigh = kLockOffsetHigh;
-        while (!::LockFileEx(file.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
-            if (std::chrono::steady_clock::now() >= deadline)
-                return ConfFileStatus::Busy;
-            std::this_thread::sleep_for(kLockPoll);
-        }
-        // Another add may have replaced the file between our open and our
-        // lock: then the lock guards a file without the name.
-        const Handle named = Open(path, FILE_READ_ATTRIBUTES, OPEN_EXISTING);
-        if (named.ok() && SameFile(named.get(), file.get()))
-            return ConfFileStatus::Ok;
-    }
+    file = Open(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
+    if (file.ok())
+        return ConfFileStatus::Ok;
+    // A read-only file, or a folder that takes no new file: nothing is
+    // written. Anything else cannot be read either.
+    const Handle readOnly = Open(path, GENERIC_READ, OPEN_EXISTING);
+    if (readOnly.ok())
+        return ::GetFileType(readOnly.get()) == FILE_TYPE_DISK ? ConfFileStatus::WriteFailed : ConfFileStatus::Unreadable;
+    return ::GetLastError() == ERROR_FILE_NOT_FOUND ? ConfFileStatus::WriteFailed : ConfFileStatus::Unreadable;
 }
 
 // A new file beside the old one that then takes its name; `created` tells
@@ -150,8 +179,11 @@ bool Replace(const std::filesystem::path& path, const std::string& bytes, bool& 
         return false;
     const bool written = WriteAll(h.get(), bytes);
     h = Handle();
-    if (written && ::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
+    for (int attempt = 0; written && attempt < kReplaceTries; ++attempt) {
+        if (::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        ::Sleep(kReplacePauseMs);
+    }
     ::DeleteFileW(temp.c_str());
     return false;
 }
@@ -174,9 +206,11 @@ ConfFileStatus ReadConfFile(const std::filesystem::path& path, std::size_t maxBy
 ConfFileStatus RewriteConfFile(const std::filesystem::path& path, std::size_t maxBytes,
                                std::chrono::milliseconds lockWait, const ConfRewrite& rewrite)
 {
+    const AddLock lock(path, lockWait);
+    if (!lock.owned())
+        return ConfFileStatus::Busy;
     Handle file;
-    if (const ConfFileStatus opened = OpenLocked(path, std::chrono::steady_clock::now() + lockWait, file);
-        opened != ConfFileStatus::Ok)
+    if (const ConfFileStatus opened = OpenForRewrite(path, file); opened != ConfFileStatus::Ok)
         return opened;
     std::string old;
     if (const ConfFileStatus read = ReadAll(file.get(), maxBytes, old); read != ConfFileStatus::Ok)
@@ -184,10 +218,17 @@ ConfFileStatus RewriteConfFile(const std::filesystem::path& path, std::size_t ma
     const std::optional<std::string> bytes = rewrite(old);
     if (!bytes)
         return ConfFileStatus::Ok;
+    // Closed, so that the new file can take its name.
+    file = Handle();
     bool created = false;
     if (Replace(path, *bytes, created))
         return ConfFileStatus::Ok;
     if (created)
+        return ConfFileStatus::WriteFailed;
+    // The folder takes no new file: in place, and the old content back when
+    // that fails half-way.
+    file = Open(path, GENERIC_WRITE, OPEN_EXISTING);
+    if (!file.ok())
         return ConfFileStatus::WriteFailed;
     if (WriteAll(file.get(), *bytes))
         return ConfFileStatus::Ok;
