@@ -22,6 +22,14 @@ set(ZERVA_OS_SOURCES
   src/platform/os/windows/win_conf_codec.cpp
 )
 
+# The program's own resources: its icon and version information.
+set(ZERVA_ICO ${CMAKE_CURRENT_SOURCE_DIR}/resources/icons/zerva.ico)
+configure_file(packaging/windows/zerva.rc.in ${CMAKE_CURRENT_BINARY_DIR}/zerva.rc @ONLY)
+set_property(SOURCE ${CMAKE_CURRENT_BINARY_DIR}/zerva.rc APPEND PROPERTY OBJECT_DEPENDS ${ZERVA_ICO})
+set(ZERVA_OS_APP_SOURCES
+  ${CMAKE_CURRENT_BINARY_DIR}/zerva.rc
+)
+
 # Added with the full-browser banner (cmake/webengine.cmake).
 set(ZERVA_OS_WEBENGINE_SOURCES
   src/platform/banner/webengine/win_running_as_root.cpp

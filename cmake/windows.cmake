@@ -5,3 +5,8 @@ if(WIN32)
   # windows.h would otherwise define min and max as macros.
   target_compile_definitions(zerva_core PRIVATE NOMINMAX)
 endif()
+
+# zerva.exe is a GUI program: no console window opens beside the main window.
+if(WIN32)
+  set_target_properties(zerva PROPERTIES WIN32_EXECUTABLE ON)
+endif()

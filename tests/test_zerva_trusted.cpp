@@ -1,12 +1,12 @@
+#include "fakes/input_box_answer.h"
+#include "fakes/shown.h"
 #include "fakes/zerva_fixture.h"
 #include "platform/controls/check_box.h"
 #include "platform/controls/input_box.h"
 #include "platform/controls/list_view.h"
 
 #include <QApplication>
-#include <QInputDialog>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -17,22 +17,6 @@ using namespace zerva::test;
 namespace {
 
 const QString kPrompt = QStringLiteral("Guvenilir olacak programi girin.(Orn: c:\\windows\\explorer.exe)");
-
-// The paths of the processes on show.
-QStringList Shown(const ZervaForm& f)
-{
-    const ListView& list = f.List1->isHidden() ? *f.BufList : *f.List1;
-    QStringList paths;
-    for (int i = 0; i < list.count(); ++i)
-        paths << list.subItem(i, 1);
-    return paths;
-}
-
-QByteArray Conf()
-{
-    QFile f("kvr.conf");
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
 
 void SetConf(const QByteArray& bytes)
 {
@@ -86,10 +70,10 @@ private Q_SLOTS:
         if (!file.isEmpty())
             SetConf(file);
         auto window = Window();
-        QCOMPARE(Shown(window->form()), shown);
-        QCOMPARE(Conf(), file);
+        QCOMPARE(ShownPaths(window->form()), shown);
+        QCOMPARE(ConfBytes(), file);
         window->form().Check1->click();
-        QCOMPARE(Shown(window->form()).size(), 3);
+        QCOMPARE(ShownPaths(window->form()).size(), 3);
     }
 
     // Two adds, the second one after the file was edited by hand; each takes
@@ -100,14 +84,14 @@ private Q_SLOTS:
         QString answer = "/OPT/A";
         auto window = Window(&prompts, &answer);
         window->GPE_Click();
-        SetConf(Conf() + "\"/opt/c\"\r\n");
+        SetConf(ConfBytes() + "\"/opt/c\"\r\n");
         answer = "/opt/b";
         window->GPE_Click();
         QCOMPARE(prompts, (QStringList{kPrompt, kPrompt}));
-        QCOMPARE(Conf(), QByteArray("/opt/b\r\n/opt/a\r\n/opt/c\r\n"));
-        QCOMPARE(Shown(window->form()).size(), 3);
+        QCOMPARE(ConfBytes(), QByteArray("/opt/b\r\n/opt/a\r\n/opt/c\r\n"));
+        QCOMPARE(ShownPaths(window->form()).size(), 3);
         window->form().cmdRefresh->click();
-        QCOMPARE(Shown(window->form()), QStringList{});
+        QCOMPARE(ShownPaths(window->form()), QStringList{});
         QCOMPARE(window->form().lblOS->text(), QStringLiteral("Toplam 0 Process"));
     }
 
@@ -123,26 +107,14 @@ private Q_SLOTS:
         QFETCH(bool, ok);
         auto window = Window();
         window->show();
-        QString label, title, initial;
-        QTimer driver;
-        connect(&driver, &QTimer::timeout, this, [&] {
-            auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
-            if (!box || !title.isNull())
-                return;
-            label = box->labelText();
-            title = box->windowTitle();
-            initial = box->textValue();
-            QTest::keyClicks(box->findChild<QLineEdit*>(), "/OPT/C");
-            ok ? QTest::keyClick(box->findChild<QLineEdit*>(), Qt::Key_Return) : box->reject();
-        });
-        driver.start(10);
+        const InputBoxAnswer answer("/OPT/C", ok);
         window->GPE_Click();
-        QCOMPARE(label, kPrompt);
-        QCOMPARE(title, QStringLiteral("Zerva"));
-        QCOMPARE(initial, QString());
-        QCOMPARE(Conf(), ok ? QByteArray("/opt/c\r\n") : QByteArray());
+        QCOMPARE(answer.label, kPrompt);
+        QCOMPARE(answer.title, QStringLiteral("Zerva"));
+        QCOMPARE(answer.initial, QString());
+        QCOMPARE(ConfBytes(), ok ? QByteArray("/opt/c\r\n") : QByteArray());
         window->form().cmdRefresh->click();
-        QCOMPARE(Shown(window->form()).size(), ok ? 2 : 3);
+        QCOMPARE(ShownPaths(window->form()).size(), ok ? 2 : 3);
     }
 };
 

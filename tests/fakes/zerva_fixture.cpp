@@ -35,8 +35,12 @@ ZervaFixture::ZervaFixture(Pieces pieces)
 std::vector<ProcessInfo> ManyProcesses(int n)
 {
     std::vector<ProcessInfo> ps;
-    for (int i = 0; i < n; ++i)
-        ps.push_back(MakeProcess(1000 + i, "p" + std::to_string(i), "/bin/p" + std::to_string(i)));
+    for (int i = 0; i < n; ++i) {
+        // Appended rather than "p" + to_string(i): MinGW's GCC 12 warns
+        // falsely (-Wrestrict) about the inlined prepend.
+        const std::string name = std::string("p").append(std::to_string(i));
+        ps.push_back(MakeProcess(1000 + i, name, std::string("/bin/").append(name)));
+    }
     return ps;
 }
 

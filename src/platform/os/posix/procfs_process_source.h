@@ -58,9 +58,9 @@ private:
     // Fills `info` from the files of /proc/PID; false when the process
     // vanished (or its stat is unreadable) and must be skipped.
     bool readProcess(std::string_view pid, ProcessInfo& info);
-    // Reads the file `name` of the current process into m_buf (m_len bytes),
-    // through the open file `held` when there is one; keeps the file open
-    // in `held` when `keep`.
+    // Reads the file `name` of the current process into m_buf (m_len bytes,
+    // `limit` at most), through the open file `held` when there is one;
+    // keeps the file open in `held` when `keep`.
     bool readFile(const char* name, int& held, bool keep, std::size_t limit = SIZE_MAX);
     bool readAll(int fd, std::size_t limit);
     // The program of the current process, through its own link or another

@@ -1,0 +1,63 @@
+// The main window on the real platform pieces, as zerva.exe starts it: the
+// processes come from the management service (WMI). Run with the Windows
+// platform plugin, so that under Wine it is a real window in Xvfb.
+#include "fakes/list_texts.h"
+#include "fakes/row_check.h"
+#include "fakes/shown.h"
+#include "main_window/zerva.h"
+#include "main_window/zerva_platform.h"
+#include "platform/controls/check_box.h"
+#include "platform/controls/list_view.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace zerva;
+using namespace zerva::test;
+
+class TestSystemWindow : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_home = QDir::currentPath();
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(QDir::setCurrent(m_dir.path())); }
+    void cleanupTestCase() { QDir::setCurrent(m_home); }
+
+    // Unticked, only processes with a path are listed (none under Wine, which
+    // gives no paths); ticked, every process is, this test among them.
+    void showAll()
+    {
+        // The banner is left out: its page is fetched from the network,
+        // which a test machine may not have, and it has nothing to do with
+        // the process list.
+        ZervaPlatform platform = MakeSystemPlatform();
+        platform.banner = nullptr;
+        Zerva window(std::move(platform));
+        window.Form_Load();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const ZervaForm& f = window.form();
+        const qsizetype withPath = ShownList(f).count();
+        QCOMPARE(ListFault(ShownList(f), false), QString());
+
+        QTest::mouseClick(f.Check1, Qt::LeftButton, {}, QPoint(4, f.Check1->height() / 2));
+        QCOMPARE(f.Check1->value(), 1);
+        const ListView& all = ShownList(f);
+        const QString self = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+        const QString captions = ListTexts(all).join(", ");
+        QVERIFY2(ListTexts(all).contains(self, Qt::CaseInsensitive), qPrintable(captions));
+        QVERIFY(all.count() >= withPath);
+        QCOMPARE(ListFault(all, true), QString());
+        QCOMPARE(f.lblOS->text(), QStringLiteral("Toplam %1 Process").arg(all.count()));
+        qInfo("%lld processes with a path, %lld in all: %s", qlonglong(withPath), qlonglong(all.count()),
+              qPrintable(captions));
+    }
+};
+
+QTEST_MAIN(TestSystemWindow)
+#include "test_system_window.moc"
