@@ -92,6 +92,29 @@ private Q_SLOTS:
         QCOMPARE(conf.files(), after == kMissing ? 0 : 1);   // no temporary file left behind
     }
 
+    // An existing file typed with capitals is kept as typed where lower case
+    // names another file; elsewhere, and for a path with nothing there, the
+    // entry is lower-cased as always.
+    void addKeepsTheTypedFile_data()
+    {
+        QTest::addColumn<bool>("exists");
+        QTest::newRow("existing file") << true;
+        QTest::newRow("nothing there") << false;
+    }
+    void addKeepsTheTypedFile()
+    {
+        QFETCH(bool, exists);
+        Conf conf(kMissing);
+        const QString typed = conf.dir.filePath("Tool.EXE");
+        if (QFile f(typed); exists && !f.open(QIODevice::WriteOnly))
+            QFAIL("cannot create the program file");
+        const QString lower = typed.toLower();
+        const bool sameFile = exists && QFileInfo::exists(lower);   // letter case ignored here
+        ListView trList;
+        QCOMPARE(TrustedFile(conf.path).add(typed, trList), Result::Added);
+        QCOMPARE(ListTexts(trList), QStringList{exists && !sameFile ? typed : lower});
+    }
+
     // Start-up goes on and lists only what was read; a file that could not be
     // read in full is never rewritten.
     void hostile_data()

@@ -8,6 +8,7 @@
 #include "trusted/lower_case.h"
 
 #include <algorithm>
+#include <system_error>
 
 namespace zerva {
 
@@ -18,6 +19,20 @@ namespace {
 QByteArray Bytes(const std::string& bytes)
 {
     return QByteArray(bytes.data(), qsizetype(bytes.size()));
+}
+
+// Entries are kept in lower case. Where file names tell letter case apart,
+// the lower-cased answer may name another file than the one typed, or none,
+// and the trust test, which checks the very file, would never match it: such
+// an answer is kept as typed.
+QString StoredEntry(const QString& answer)
+{
+    const QString lower = LowerCase(answer);
+    std::error_code error;
+    const std::filesystem::path typed(answer.toStdU16String());
+    if (lower == answer || !std::filesystem::exists(typed, error))
+        return lower;
+    return std::filesystem::equivalent(typed, std::filesystem::path(lower.toStdU16String()), error) ? lower : answer;
 }
 
 } // namespace
@@ -76,7 +91,7 @@ void TrustedFile::reload(ListView& trList) const
 
 TrustedFile::AddResult TrustedFile::add(const QString& answer, ListView& trList) const
 {
-    const QString entry = LowerCase(answer);
+    const QString entry = StoredEntry(answer);
     if (entry.isEmpty())
         return AddResult::Empty;
     if (!KvrAcceptsNewEntry(entry))

@@ -55,8 +55,9 @@ public:
     // its first kMaxEntries.
     void reload(ListView& trList) const;
 
-    // The add command after its input box: lower-cases `answer` and writes it
-    // as the first entry, the file's entries following in their order, then
+    // The add command after its input box: lower-cases `answer` (unless that
+    // would name another file than the existing one typed) and writes it as
+    // the first entry, the file's entries following in their order, then
     // reloads `trList`. When the answer is empty or refused, or the file cannot
     // be read or is not the user's own, nothing is written and `trList` stays
     // unchanged.
