@@ -12,5 +12,16 @@ if(NOT WIN32)
     posix/support/spawned_process.cpp
     posix/support/spawned_process.h)
   target_link_libraries(zerva_posix_test_support PUBLIC zerva_test_support Threads::Threads PRIVATE zerva_warnings)
-  zerva_add_qt_tests(${CMAKE_CURRENT_SOURCE_DIR}/posix zerva_posix_test_support)
+  zerva_add_qt_tests(${CMAKE_CURRENT_SOURCE_DIR}/posix zerva_posix_test_support
+    test_hostile_kvr
+    test_hostile_kvr_modes
+    test_kvr_owners
+    test_posix_conf_codec
+    test_posix_shell
+    test_process_churn
+    test_procfs_source
+    test_scan_values
+    test_soak
+    test_trust_bypass
+    test_trusted_file_posix)
 endif()

@@ -2,7 +2,9 @@
 # window on the management service, the add command under a Turkish code
 # page. Cross-built, they run under Wine (scripts/windows-test).
 if(WIN32)
-  zerva_add_qt_tests(${CMAKE_CURRENT_SOURCE_DIR}/windows zerva_test_support)
+  zerva_add_qt_tests(${CMAKE_CURRENT_SOURCE_DIR}/windows zerva_test_support
+    test_system_window
+    test_turkish_code_page)
   # With the Windows platform plugin (under Wine: in Xvfb): the real window,
   # and the fonts of the system's own font database, which the offscreen
   # plugin does not read on Windows.
