@@ -2,6 +2,7 @@
 
 #include "platform/controls/list_view.h"
 #include "platform/controls/trap.h"
+#include "platform/os/path_spelling.h"
 #include "trusted/lower_case.h"
 
 namespace zerva {
@@ -11,13 +12,20 @@ bool IsTrusted(QString& path, int check1Value, const ListView& trList, const Run
     bool trusted = false;
     // Any failure while testing means "not trusted".
     Trap([&] {
+        // The spelling as the process gave it: lower-casing may fold
+        // letters the system tells apart.
+        const QString spelled = path;
         path = LowerCase(path);
         if (check1Value == 1 || path.isEmpty())
             return;
         // Entries are keyed by the same lower-casing as the path; of several
-        // alike entries, one that names the running file is enough.
+        // alike entries, one that the system spells alike and that names the
+        // running file is enough.
+        const std::u16string_view spelledView(spelled.utf16(), static_cast<std::size_t>(spelled.size()));
         for (const int row : trList.items().rowsWithKey(path, &LowerCase)) {
-            if (runsFile(trList.text(row))) {
+            const QString entry = trList.text(row);
+            const std::u16string_view entryView(entry.utf16(), static_cast<std::size_t>(entry.size()));
+            if (SamePathSpelling(spelledView, entryView) && runsFile(entry)) {
                 trusted = true;
                 return;
             }

@@ -6,7 +6,9 @@
 // properties the service returned, since Wine's service lacks some.
 
 #include "platform/os/conf_file.h"
+#include "platform/os/path_spelling.h"
 #include "platform/os/system_process_source.h"
+#include "platform/os/windows/nt_process_source.h"
 #include "platform/os/windows/win_code_page.h"
 #include "platform/os/windows/win_shell.h"
 #include "platform/os/windows/wmi_process_source.h"
@@ -20,6 +22,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -82,33 +85,147 @@ std::optional<std::int64_t> ownThreadCount(ProcessSource& source)
 
 // --- The process source -------------------------------------------------
 
+std::wstring tempDir();
+bool exists(const std::wstring& path);
+void touch(const std::wstring& path);
+
+// Both sources, the native one (the default) and the management service
+// (the fallback), as the same rows.
+struct SourceRow {
+    const char* name;
+    std::function<std::unique_ptr<ProcessSource>()> make;
+};
+const SourceRow kSources[] = {
+    {"native", [] { return std::unique_ptr<ProcessSource>(new NtProcessSource); }},
+    {"management service", [] { return std::unique_ptr<ProcessSource>(new WmiProcessSource); }},
+};
+
 void testOwnProcess()
 {
-    const auto source = MakeSystemProcessSource();
-    std::vector<ProcessInfo> ps;
-    CHECK(source->snapshot(ps));
-    CHECK(ps.size() > 1);   // at least Wine's own services besides us
+    CHECK(NtProcessSource::available());
+    CHECK(dynamic_cast<NtProcessSource*>(MakeSystemProcessSource().get()) != nullptr);
+    for (const SourceRow& row : kSources) {
+        const auto source = row.make();
+        std::vector<ProcessInfo> ps;
+        CHECK_ROW(source->snapshot(ps), row.name);
+        CHECK_ROW(ps.size() > 1, row.name);   // at least Wine's own services besides us
 
-    const ProcessInfo* self = findPid(ps, GetCurrentProcessId());
-    CHECK(self != nullptr);
-    if (!self)
-        return;
-    const std::string exe = utf8(baseName(ownExePath()));
-    CHECK(self->caption == exe);
-    CHECK(self->name == exe);
-    CHECK(self->commandLine == utf8(GetCommandLineW()));
-    CHECK(self->threadCount.has_value() && *self->threadCount >= 1);
+        const ProcessInfo* self = findPid(ps, GetCurrentProcessId());
+        CHECK_ROW(self != nullptr, row.name);
+        if (!self)
+            continue;
+        const std::string exe = utf8(baseName(ownExePath()));
+        CHECK_ROW(self->caption == exe, row.name);
+        CHECK_ROW(self->name == exe, row.name);
+        CHECK_ROW(self->description == exe, row.name);
+        CHECK_ROW(self->commandLine == utf8(GetCommandLineW()), row.name);
+        CHECK_ROW(self->threadCount.has_value() && *self->threadCount >= 1, row.name);
+        CHECK_ROW(!self->pathSuspect, row.name);
 
-    // Where the service reports memory, it is in bytes now (a whole number
-    // of kilobytes) and of the order of what the process itself sees.
-    if (self->pageFileUsage) {
-        PROCESS_MEMORY_COUNTERS mem{};
-        mem.cb = sizeof mem;
-        CHECK(*self->pageFileUsage % 1024 == 0);
-        if (GetProcessMemoryInfo(GetCurrentProcess(), &mem, sizeof mem))
-            CHECK(*self->pageFileUsage > static_cast<std::int64_t>(mem.PagefileUsage) / 4
-                  && *self->pageFileUsage < static_cast<std::int64_t>(mem.PagefileUsage) * 4);
+        // Where the source reports memory, it is in bytes (a whole number
+        // of kilobytes) and of the order of what the process itself sees.
+        if (self->pageFileUsage) {
+            PROCESS_MEMORY_COUNTERS mem{};
+            mem.cb = sizeof mem;
+            CHECK_ROW(*self->pageFileUsage % 1024 == 0, row.name);
+            if (GetProcessMemoryInfo(GetCurrentProcess(), &mem, sizeof mem))
+                CHECK_ROW(*self->pageFileUsage > static_cast<std::int64_t>(mem.PagefileUsage) / 4
+                              && *self->pageFileUsage < static_cast<std::int64_t>(mem.PagefileUsage) * 4,
+                          row.name);
+        }
     }
+    // The native source also knows our program's path, exactly.
+    std::vector<ProcessInfo> ps;
+    NtProcessSource().snapshot(ps);
+    const ProcessInfo* self = findPid(ps, GetCurrentProcessId());
+    CHECK(self && self->executablePath == utf8(ownExePath()));
+}
+
+// Over the same processes, the native rows read as the service's: the same
+// captions, names, descriptions and priorities, and the service's path
+// wherever it gives one.
+void testSourcesAgree()
+{
+    std::vector<ProcessInfo> native, service;
+    CHECK(NtProcessSource().snapshot(native));
+    CHECK(WmiProcessSource().snapshot(service));
+    int compared = 0;
+    for (const ProcessInfo& w : service) {
+        const ProcessInfo* n = findPid(native, w.pid);
+        if (!n)
+            continue;   // ended or started between the two snapshots
+        ++compared;
+        const std::string row = "pid " + std::to_string(w.pid) + " " + show(w.caption);
+        CHECK_ROW(n->caption == w.caption, row + " native " + show(n->caption));
+        CHECK_ROW(n->name == w.name, row + " native " + show(n->name));
+        CHECK_ROW(n->description == w.description || !w.description, row + " native " + show(n->description));
+        CHECK_ROW(n->priority == w.priority || !w.priority, row + " native " + show(n->priority));
+        if (w.executablePath)
+            CHECK_ROW(n->executablePath == w.executablePath, row + " native " + show(n->executablePath));
+    }
+    CHECK(compared > 1);
+}
+
+// A copy of this program in a folder whose name holds letters outside
+// ASCII: the native source gives its path exactly as spelled (from the
+// kernel's name of the file, turned into a drive path) and its arguments.
+void testChildPath()
+{
+    const std::wstring dir = tempDir() + L"\\k\u00e5\u03c9 Dir";
+    CreateDirectoryW(dir.c_str(), nullptr);
+    const std::wstring copy = dir + L"\\Child Copy.exe";
+    CHECK(CopyFileW(ownExePath().c_str(), copy.c_str(), FALSE));
+    const std::wstring report = dir + L"\\report", go = dir + L"\\go";
+    std::wstring commandLine = L"\"" + copy + L"\" --child \"" + report + L"\" \"" + go + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    CHECK(CreateProcessW(copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                         &child));
+    if (!child.hProcess)
+        return;
+    std::vector<ProcessInfo> ps;
+    CHECK(NtProcessSource().snapshot(ps));
+    const ProcessInfo* p = findPid(ps, child.dwProcessId);
+    CHECK(p != nullptr);
+    if (p) {
+        CHECK(p->executablePath == utf8(copy));
+        CHECK(p->caption == utf8(L"Child Copy.exe"));
+        CHECK(p->commandLine == utf8(commandLine));
+        if (p->executablePath != utf8(copy))
+            std::printf("child's path: %s\n", show(p->executablePath).c_str());
+    }
+    touch(go);
+    WaitForSingleObject(child.hProcess, 30000);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    DeleteFileW(report.c_str());
+    DeleteFileW(go.c_str());
+    DeleteFileW(copy.c_str());
+    RemoveDirectoryW(dir.c_str());
+}
+
+// The trust test's comparison of a process's path with an entry, as the
+// system compares file names: case ignored through the system's upper-case
+// table, so letters that only lower-case alike stay apart.
+void testPathSpelling()
+{
+    struct Row { const char* name; std::u16string path; std::u16string entry; bool same; };
+    const Row rows[] = {
+        {"same", u"c:\\tools\\kit.exe", u"c:\\tools\\kit.exe", true},
+        {"other case", u"C:\\Tools\\KIT.EXE", u"c:\\tools\\kit.exe", true},
+        {"a with ring, other case", u"c:\\\u00c5\\x.exe", u"c:\\\u00e5\\x.exe", true},
+        {"omega, other case", u"c:\\\u03a9\\x.exe", u"c:\\\u03c9\\x.exe", true},
+        {"Kelvin sign against k", u"c:\\tools\\\u212ait.exe", u"c:\\tools\\kit.exe", false},
+        {"Kelvin sign against K", u"c:\\tools\\\u212ait.exe", u"c:\\tools\\Kit.exe", false},
+        {"Ohm sign against omega", u"c:\\\u2126\\x.exe", u"c:\\\u03c9\\x.exe", false},
+        {"Angstrom sign against a with ring", u"c:\\\u212b\\x.exe", u"c:\\\u00e5\\x.exe", false},
+        {"entry with the Kelvin sign", u"c:\\tools\\kit.exe", u"c:\\tools\\\u212ait.exe", false},
+        {"longer entry", u"c:\\app\\a.exe", u"c:\\app\\a.exe.bak", false},
+        {"empty", u"", u"", true},
+    };
+    for (const Row& row : rows)
+        CHECK_ROW(SamePathSpelling(row.path, row.entry) == row.same, row.name);
 }
 
 void testThreadCountFollowsThreads()
@@ -554,6 +671,9 @@ int main()
     std::printf("system ANSI code page: %u; debug privilege enabled: %s\n", GetACP(),
                 WmiProcessSource::enableDebugPrivilege() ? "yes" : "no");
     run("own process", testOwnProcess);
+    run("native and service rows agree", testSourcesAgree);
+    run("a child's path and command line", testChildPath);
+    run("path spelling", testPathSpelling);
     run("thread count follows our threads", testThreadCountFollowsThreads);
     run("properties", reportProperties);
     run("failed connection", testFailedConnection);
