@@ -7,6 +7,16 @@
 
 namespace zerva {
 
+namespace {
+
+std::u16string_view view(const QString& text)
+{
+    // QChar is one UTF-16 code unit.
+    return {reinterpret_cast<const char16_t*>(text.constData()), static_cast<std::size_t>(text.size())};
+}
+
+} // namespace
+
 bool IsTrusted(QString& path, int check1Value, const ListView& trList, const RunsFile& runsFile)
 {
     bool trusted = false;
@@ -21,11 +31,9 @@ bool IsTrusted(QString& path, int check1Value, const ListView& trList, const Run
         // Entries are keyed by the same lower-casing as the path; of several
         // alike entries, one that the system spells alike and that names the
         // running file is enough.
-        const std::u16string_view spelledView(spelled.utf16(), static_cast<std::size_t>(spelled.size()));
         for (const int row : trList.items().rowsWithKey(path, &LowerCase)) {
             const QString entry = trList.text(row);
-            const std::u16string_view entryView(entry.utf16(), static_cast<std::size_t>(entry.size()));
-            if (SamePathSpelling(spelledView, entryView) && runsFile(entry)) {
+            if (SamePathSpelling(view(spelled), view(entry)) && runsFile(entry)) {
                 trusted = true;
                 return;
             }

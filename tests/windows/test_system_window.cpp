@@ -1,6 +1,6 @@
 // The main window on the real platform pieces, as zerva.exe starts it: the
-// processes come from the management service (WMI). Run with the Windows
-// platform plugin, so that under Wine it is a real window in Xvfb.
+// processes come from the system's native process list. Run with the
+// Windows platform plugin, so that under Wine it is a real window in Xvfb.
 #include "fakes/list_texts.h"
 #include "fakes/row_check.h"
 #include "fakes/shown.h"
@@ -12,7 +12,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QFile>
 #include <QLabel>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -28,8 +32,8 @@ private Q_SLOTS:
     void initTestCase() { QVERIFY(QDir::setCurrent(m_dir.path())); }
     void cleanupTestCase() { QDir::setCurrent(m_home); }
 
-    // Unticked, only processes with a path are listed (none under Wine, which
-    // gives no paths); ticked, every process is, this test among them.
+    // Unticked, only processes with a path are listed; ticked, every
+    // process is, this test among them.
     void showAll()
     {
         // The banner is left out: its page is fetched from the network,

@@ -19,6 +19,7 @@
 #include <psapi.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -659,6 +660,63 @@ void testConfFile()
     CHECK(readBack(path) == "b\r\na\r\n");
 }
 
+// --- The refresh cost of the two sources (--bench) ---------------------------
+
+double medianMs(ProcessSource& source, int rounds, std::size_t& count)
+{
+    std::vector<ProcessInfo> ps;
+    source.snapshot(ps);   // loads what the source needs once, as the first refresh does
+    std::vector<double> ms;
+    for (int i = 0; i < rounds; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        source.snapshot(ps);
+        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+    }
+    count = ps.size();
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+// Both sources over the same processes: this one, Wine's services and
+// `children` waiting copies of this program.
+int bench(int children, int rounds)
+{
+    const std::wstring dir = tempDir();
+    const std::wstring go = dir + L"\\bench-go";
+    DeleteFileW(go.c_str());
+    std::vector<HANDLE> started;
+    for (int i = 0; i < children; ++i) {
+        std::wstring commandLine = L"\"" + ownExePath() + L"\" --child \"" + dir + L"\\bench-" + std::to_wstring(i)
+            + L"\" \"" + go + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION child{};
+        if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child)) {
+            CloseHandle(child.hThread);
+            started.push_back(child.hProcess);
+        }
+    }
+    NtProcessSource native;
+    WmiProcessSource service;
+    std::size_t nativeCount = 0, serviceCount = 0;
+    const double nativeMs = medianMs(native, rounds, nativeCount);
+    const double serviceMs = medianMs(service, rounds, serviceCount);
+    touch(go);
+    for (HANDLE h : started) {
+        WaitForSingleObject(h, 30000);
+        CloseHandle(h);
+    }
+    for (int i = 0; i < children; ++i)
+        DeleteFileW((dir + L"\\bench-" + std::to_wstring(i)).c_str());
+    DeleteFileW(go.c_str());
+    std::printf("refresh over %zu processes (native) / %zu (management service), median of %d:\n", nativeCount,
+                serviceCount, rounds);
+    std::printf("  native source:             %8.3f ms\n", nativeMs);
+    std::printf("  management-service source: %8.3f ms\n", serviceMs);
+    std::printf("  ratio service/native:      %8.1f\n", nativeMs > 0 ? serviceMs / nativeMs : 0.0);
+    return nativeCount > 0 && serviceCount > 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main()
@@ -667,6 +725,8 @@ int main()
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argv && argc > 1 && std::wstring(argv[1]) == L"--child")
         return childMain(argc, argv);
+    if (argv && argc > 1 && std::wstring(argv[1]) == L"--bench")
+        return bench(argc > 2 ? _wtoi(argv[2]) : 40, argc > 3 ? _wtoi(argv[3]) : 20);
 
     std::printf("system ANSI code page: %u; debug privilege enabled: %s\n", GetACP(),
                 WmiProcessSource::enableDebugPrivilege() ? "yes" : "no");

@@ -184,19 +184,16 @@ std::optional<std::string> commandLineByQuery(HANDLE process, std::vector<std::b
 }
 
 // Elsewhere (earlier systems, Wine) it is read from the process's memory.
-std::optional<std::string> commandLineFromMemory(std::int64_t pid, std::vector<std::byte>& buffer)
+// `process` must be open for PROCESS_QUERY_INFORMATION and PROCESS_VM_READ.
+std::optional<std::string> commandLineFromMemory(HANDLE process, std::vector<std::byte>& buffer)
 {
-    const Handle process(
-        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, static_cast<DWORD>(pid)));
-    if (!process.get())
-        return std::nullopt;
     NativeBasicInformation basic{};
-    if (NtDll::get().queryInformationProcess(process.get(), kProcessBasicInformation, &basic, sizeof basic, nullptr) < 0
+    if (NtDll::get().queryInformationProcess(process, kProcessBasicInformation, &basic, sizeof basic, nullptr) < 0
         || !basic.PebBaseAddress)
         return std::nullopt;
     const auto read = [&](const void* at, void* into, std::size_t size) {
         SIZE_T got = 0;
-        return ReadProcessMemory(process.get(), at, into, size, &got) && got == size;
+        return ReadProcessMemory(process, at, into, size, &got) && got == size;
     };
     const std::byte* parameters = nullptr;
     NativeString line{};
@@ -247,7 +244,19 @@ bool NtProcessSource::readList()
     return false;
 }
 
-std::optional<std::string> NtProcessSource::commandLineOf(void* process, std::int64_t pid)
+void* NtProcessSource::open(std::int64_t pid) const
+{
+    const auto id = static_cast<DWORD>(pid);
+    if (m_commandLineQuery)
+        return OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+    // The command line is read from the process's memory: one handle for
+    // that and the path, or a lesser one for the path alone.
+    if (HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id))
+        return process;
+    return OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+}
+
+std::optional<std::string> NtProcessSource::commandLineOf(void* process)
 {
     // A process that refuses limited queries refuses reading its memory too.
     if (!NtDll::get().queryInformationProcess || !process)
@@ -257,9 +266,13 @@ std::optional<std::string> NtProcessSource::commandLineOf(void* process, std::in
         auto line = commandLineByQuery(process, m_scratch, status);
         if (status != kStatusInvalidInfoClass && status != kStatusNotImplemented)
             return line;
-        m_commandLineQuery = false;   // not on this system: not asked again
+        // Not on this system: not asked again, and this process's memory
+        // is read through a handle that allows it.
+        m_commandLineQuery = false;
+        const Handle reading(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, GetProcessId(process)));
+        return reading.get() ? commandLineFromMemory(reading.get(), m_scratch) : std::nullopt;
     }
-    return commandLineFromMemory(pid, m_scratch);
+    return commandLineFromMemory(process, m_scratch);
 }
 
 bool NtProcessSource::snapshot(std::vector<ProcessInfo>& out)
@@ -289,12 +302,12 @@ bool NtProcessSource::snapshot(std::vector<ProcessInfo>& out)
 
         if (info.pid != kIdlePid && info.pid != kSystemPid) {
             std::optional<std::wstring> path = pathById(info.pid, m_scratch, drives);
-            const Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(info.pid)));
+            const Handle process(open(info.pid));
             if (!path)
                 path = pathByHandle(process.get());
             if (path)
                 info.executablePath = utf8(path->data(), path->size());
-            info.commandLine = commandLineOf(process.get(), info.pid);
+            info.commandLine = commandLineOf(process.get());
             // A program in the user's own session that keeps its path from
             // us is a reason to look, not to hide.
             info.pathSuspect = !info.executablePath && p->SessionId == m_ownSession;

@@ -26,7 +26,8 @@ public:
 
 private:
     bool readList();
-    std::optional<std::string> commandLineOf(void* process, std::int64_t pid);
+    void* open(std::int64_t pid) const;   // a process handle, or null
+    std::optional<std::string> commandLineOf(void* process);
 
     std::vector<std::byte> m_list;      // kept between refreshes: no allocation each time
     std::vector<std::byte> m_scratch;   // paths and command lines
