@@ -29,11 +29,11 @@ bool IsTrusted(QString& path, int check1Value, const ListView& trList, const Run
         if (check1Value == 1 || path.isEmpty())
             return;
         // Entries are keyed by the same lower-casing as the path; of several
-        // alike entries, one that the system spells alike and that names the
-        // running file is enough.
+        // alike entries, one that names the running file and that the system
+        // spells alike is enough.
         for (const int row : trList.items().rowsWithKey(path, &LowerCase)) {
             const QString entry = trList.text(row);
-            if (SamePathSpelling(view(spelled), view(entry)) && runsFile(entry)) {
+            if (runsFile(entry) && SamePathSpelling(view(spelled), view(entry))) {
                 trusted = true;
                 return;
             }

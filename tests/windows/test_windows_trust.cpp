@@ -7,6 +7,7 @@
 #include "platform/controls/list_view.h"
 #include "platform/os/system_process_source.h"
 #include "process/list_processes.h"
+#include "program_copy.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,7 +29,7 @@ private Q_SLOTS:
         const QString folder = QDir(m_dir.path()).filePath(QString::fromUtf8("k\u00e5\u03c9"));
         QVERIFY(QDir().mkpath(folder));
         m_copy = QDir::toNativeSeparators(folder + QStringLiteral("/cmd.exe"));
-        QVERIFY(QFile::copy(QStringLiteral("C:/windows/system32/cmd.exe"), m_copy));
+        QVERIFY(test::CopyProgram(QStringLiteral("C:/windows/system32/cmd.exe"), m_copy));
         // Reads commands from its open input, so it runs until we end it.
         m_child.start(m_copy, {});
         QVERIFY(m_child.waitForStarted());

@@ -717,6 +717,20 @@ int bench(int children, int rounds)
     return nativeCount > 0 && serviceCount > 0 ? 0 : 1;
 }
 
+// What the native source gives (--list), to look at by hand.
+int list()
+{
+    std::vector<ProcessInfo> ps;
+    if (!NtProcessSource().snapshot(ps))
+        return 1;
+    for (const ProcessInfo& p : ps)
+        std::printf("%5lld %-22s path %s suspect %d threads %s prio %s mem %s cmd %s\n", static_cast<long long>(p.pid),
+                    show(p.caption).c_str(), show(p.executablePath).c_str(), p.pathSuspect ? 1 : 0,
+                    show(p.threadCount).c_str(), show(p.priority).c_str(), show(p.pageFileUsage).c_str(),
+                    show(p.commandLine).c_str());
+    return 0;
+}
+
 } // namespace
 
 int main()
@@ -725,6 +739,8 @@ int main()
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argv && argc > 1 && std::wstring(argv[1]) == L"--child")
         return childMain(argc, argv);
+    if (argv && argc > 1 && std::wstring(argv[1]) == L"--list")
+        return list();
     if (argv && argc > 1 && std::wstring(argv[1]) == L"--bench")
         return bench(argc > 2 ? _wtoi(argv[2]) : 40, argc > 3 ? _wtoi(argv[3]) : 20);
 
