@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <string_view>
+#include <utility>
 
 namespace zerva {
 
@@ -281,6 +282,9 @@ bool NtProcessSource::snapshot(std::vector<ProcessInfo>& out)
     if (!readList())
         return false;
     DosDevicePaths drives;
+    // Only the processes of this snapshot are kept for the next one.
+    std::unordered_map<std::int64_t, KnownPath> paths;
+    paths.reserve(m_paths.size() + 16);
     std::size_t offset = 0;
     for (;;) {
         const auto* p = reinterpret_cast<const NativeProcess*>(m_list.data() + offset);
@@ -301,12 +305,20 @@ bool NtProcessSource::snapshot(std::vector<ProcessInfo>& out)
         info.pageFileUsage = static_cast<std::int64_t>(p->PagefileUsage / 1024) * 1024;
 
         if (info.pid != kIdlePid && info.pid != kSystemPid) {
-            std::optional<std::wstring> path = pathById(info.pid, m_scratch, drives);
+            const std::int64_t created = p->CreateTime.QuadPart;
+            const auto known = m_paths.find(info.pid);
             const Handle process(open(info.pid));
-            if (!path)
-                path = pathByHandle(process.get());
-            if (path)
-                info.executablePath = utf8(path->data(), path->size());
+            if (known != m_paths.end() && known->second.created == created) {
+                info.executablePath = known->second.path;
+            } else {
+                std::optional<std::wstring> path = pathById(info.pid, m_scratch, drives);
+                if (!path)
+                    path = pathByHandle(process.get());
+                if (path)
+                    info.executablePath = utf8(path->data(), path->size());
+            }
+            if (info.executablePath)
+                paths[info.pid] = KnownPath{created, *info.executablePath};
             info.commandLine = commandLineOf(process.get());
             // A program in the user's own session that keeps its path from
             // us is a reason to look, not to hide.
@@ -319,6 +331,7 @@ bool NtProcessSource::snapshot(std::vector<ProcessInfo>& out)
         if (offset + sizeof(NativeProcess) > m_list.size())
             break;
     }
+    m_paths = std::move(paths);
     return true;
 }
 

@@ -3,6 +3,9 @@
 #include "platform/os/process_source.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace zerva {
@@ -28,6 +31,15 @@ private:
     bool readList();
     void* open(std::int64_t pid) const;   // a process handle, or null
     std::optional<std::string> commandLineOf(void* process);
+
+    // A process's program never changes while it runs: its path is kept
+    // from one refresh to the next, for the same process (pid and start
+    // time) only. Paths not learned are asked for again.
+    struct KnownPath {
+        std::int64_t created = 0;
+        std::string path;
+    };
+    std::unordered_map<std::int64_t, KnownPath> m_paths;
 
     std::vector<std::byte> m_list;      // kept between refreshes: no allocation each time
     std::vector<std::byte> m_scratch;   // paths and command lines
