@@ -8,6 +8,7 @@
 #include "platform/os/conf_file.h"
 #include "platform/os/path_spelling.h"
 #include "platform/os/system_process_source.h"
+#include "platform/os/windows/dos_device_paths.h"
 #include "platform/os/windows/nt_dll.h"
 #include "platform/os/windows/nt_process_source.h"
 #include "platform/os/windows/win_code_page.h"
@@ -205,6 +206,30 @@ void testChildPath()
     DeleteFileW(go.c_str());
     DeleteFileW(copy.c_str());
     RemoveDirectoryW(dir.c_str());
+}
+
+// The kernel's names of files as drive paths, as users write them.
+void testDosDevicePaths()
+{
+    wchar_t device[1024] = {};
+    CHECK(QueryDosDeviceW(L"C:", device, 1024) > 0);
+    const std::wstring c(device);
+    std::printf("C: is %s\n", utf8(c).c_str());
+    struct Row { const char* name; std::wstring nt; std::optional<std::wstring> dos; };
+    const Row rows[] = {
+        {"drive's device", c + L"\\Windows\\x.exe", L"C:\\Windows\\x.exe"},
+        {"device in other case", L"\\DEVICE" + c.substr(7) + L"\\x.exe", L"C:\\x.exe"},
+        {"another device that begins alike", c + L"0\\x.exe", std::nullopt},
+        {"device alone", c, std::nullopt},
+        {"drive form", L"\\??\\D:\\Tools\\x.exe", L"D:\\Tools\\x.exe"},
+        {"network share", L"\\Device\\Mup\\server\\share\\x.exe", L"\\\\server\\share\\x.exe"},
+        {"unknown device", L"\\Device\\ZervaNoSuchDevice\\x.exe", std::nullopt},
+    };
+    DosDevicePaths paths;
+    for (const Row& row : rows) {
+        const auto dos = paths.toDosPath(row.nt);
+        CHECK_ROW(dos == row.dos, std::string(row.name) + " gives " + (dos ? utf8(*dos) : "nothing"));
+    }
 }
 
 // The trust test's comparison of a process's path with an entry, as the
@@ -772,6 +797,7 @@ int main()
     run("native and service rows agree", testSourcesAgree);
     run("a child's path and command line", testChildPath);
     run("path spelling", testPathSpelling);
+    run("drive paths from the kernel's names", testDosDevicePaths);
     run("thread count follows our threads", testThreadCountFollowsThreads);
     run("properties", reportProperties);
     run("failed connection", testFailedConnection);

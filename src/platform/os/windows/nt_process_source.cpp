@@ -112,7 +112,8 @@ std::string utf8(const wchar_t* text, std::size_t length)
 
 // The path from the kernel's record of the process, without opening it
 // (so also for processes that refuse everyone access to themselves).
-std::optional<std::wstring> pathById(std::int64_t pid, std::vector<std::byte>& buffer, DosDevicePaths& drives)
+std::optional<std::wstring> pathById(std::int64_t pid, std::vector<std::byte>& buffer, DosDevicePaths& drives,
+                                     NtDll::Status& status)
 {
     const auto query = NtDll::get().querySystemInformation;
     if (buffer.size() < 1024)
@@ -122,7 +123,7 @@ std::optional<std::wstring> pathById(std::int64_t pid, std::vector<std::byte>& b
         info.ProcessId = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(pid));
         info.ImageName.MaximumLength = static_cast<USHORT>(std::min<std::size_t>(buffer.size(), 0xFFFE));
         info.ImageName.Buffer = reinterpret_cast<wchar_t*>(buffer.data());
-        const NtDll::Status status = query(kSystemProcessIdInformation, &info, sizeof info, nullptr);
+        status = query(kSystemProcessIdInformation, &info, sizeof info, nullptr);
         if (status == kStatusInfoLengthMismatch && attempt == 0 && info.ImageName.MaximumLength > buffer.size()) {
             buffer.resize(info.ImageName.MaximumLength);
             continue;
@@ -130,6 +131,10 @@ std::optional<std::wstring> pathById(std::int64_t pid, std::vector<std::byte>& b
         if (status < 0 || info.ImageName.Length == 0)
             return std::nullopt;
         const std::wstring_view nt(info.ImageName.Buffer, info.ImageName.Length / sizeof(wchar_t));
+        // The pseudo-processes (Registry, Memory Compression) give a bare
+        // name: no program file, as the management service reports them.
+        if (nt.front() != L'\\')
+            return std::nullopt;
         // A name the drives cannot give (a device without a letter) is
         // still a path: it is shown as the kernel gives it.
         return drives.toDosPath(nt).value_or(std::wstring(nt));
@@ -311,7 +316,13 @@ bool NtProcessSource::snapshot(std::vector<ProcessInfo>& out)
             if (known != m_paths.end() && known->second.created == created) {
                 info.executablePath = known->second.path;
             } else {
-                std::optional<std::wstring> path = pathById(info.pid, m_scratch, drives);
+                std::optional<std::wstring> path;
+                if (m_pathById) {
+                    NtDll::Status status = 0;
+                    path = pathById(info.pid, m_scratch, drives, status);
+                    // Not on this system (Wine 8): not asked again.
+                    m_pathById = status != kStatusInvalidInfoClass && status != kStatusNotImplemented;
+                }
                 if (!path)
                     path = pathByHandle(process.get());
                 if (path)

@@ -44,6 +44,7 @@ private:
     std::vector<std::byte> m_list;      // kept between refreshes: no allocation each time
     std::vector<std::byte> m_scratch;   // paths and command lines
     unsigned long m_ownSession = 0;
+    bool m_pathById = true;           // the system gives paths without opening processes
     bool m_commandLineQuery = true;   // the system answers for command lines in one call
 };
 
