@@ -191,21 +191,28 @@ std::optional<std::string> commandLineByQuery(HANDLE process, std::vector<std::b
 
 // Elsewhere (earlier systems, Wine) it is read from the process's memory.
 // `process` must be open for PROCESS_QUERY_INFORMATION and PROCESS_VM_READ.
-std::optional<std::string> commandLineFromMemory(HANDLE process, std::vector<std::byte>& buffer)
+// `parameters`, where the process keeps its parameters, is looked up when
+// null and kept by the caller for the process's next refresh.
+std::optional<std::string> commandLineFromMemory(HANDLE process, std::vector<std::byte>& buffer,
+                                                 const std::byte*& parameters)
 {
-    NativeBasicInformation basic{};
-    if (NtDll::get().queryInformationProcess(process, kProcessBasicInformation, &basic, sizeof basic, nullptr) < 0
-        || !basic.PebBaseAddress)
-        return std::nullopt;
     const auto read = [&](const void* at, void* into, std::size_t size) {
         SIZE_T got = 0;
         return ReadProcessMemory(process, at, into, size, &got) && got == size;
     };
-    const std::byte* parameters = nullptr;
+    if (!parameters) {
+        NativeBasicInformation basic{};
+        if (NtDll::get().queryInformationProcess(process, kProcessBasicInformation, &basic, sizeof basic, nullptr) < 0
+            || !basic.PebBaseAddress
+            || !read(static_cast<const std::byte*>(basic.PebBaseAddress) + kPebProcessParameters, &parameters,
+                     sizeof parameters))
+            parameters = nullptr;
+        if (!parameters)
+            return std::nullopt;
+    }
+    // The command line itself is read afresh: a process may rewrite it.
     NativeString line{};
-    if (!read(static_cast<const std::byte*>(basic.PebBaseAddress) + kPebProcessParameters, &parameters,
-              sizeof parameters)
-        || !parameters || !read(parameters + kParametersCommandLine, &line, sizeof line) || !line.Buffer)
+    if (!read(parameters + kParametersCommandLine, &line, sizeof line) || !line.Buffer)
         return std::nullopt;
     // Never more than Windows' own limit, whatever the other process wrote.
     const std::size_t length = std::min<std::size_t>(line.Length / sizeof(wchar_t), 32767);
@@ -262,7 +269,7 @@ void* NtProcessSource::open(std::int64_t pid) const
     return OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
 }
 
-std::optional<std::string> NtProcessSource::commandLineOf(void* process)
+std::optional<std::string> NtProcessSource::commandLineOf(void* process, const std::byte*& parameters)
 {
     // A process that refuses limited queries refuses reading its memory too.
     if (!NtDll::get().queryInformationProcess || !process)
@@ -276,9 +283,9 @@ std::optional<std::string> NtProcessSource::commandLineOf(void* process)
         // is read through a handle that allows it.
         m_commandLineQuery = false;
         const Handle reading(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, GetProcessId(process)));
-        return reading.get() ? commandLineFromMemory(reading.get(), m_scratch) : std::nullopt;
+        return reading.get() ? commandLineFromMemory(reading.get(), m_scratch, parameters) : std::nullopt;
     }
-    return commandLineFromMemory(process, m_scratch);
+    return commandLineFromMemory(process, m_scratch, parameters);
 }
 
 bool NtProcessSource::snapshot(std::vector<ProcessInfo>& out)
@@ -288,8 +295,8 @@ bool NtProcessSource::snapshot(std::vector<ProcessInfo>& out)
         return false;
     DosDevicePaths drives;
     // Only the processes of this snapshot are kept for the next one.
-    std::unordered_map<std::int64_t, KnownPath> paths;
-    paths.reserve(m_paths.size() + 16);
+    std::unordered_map<std::int64_t, Known> known;
+    known.reserve(m_known.size() + 16);
     std::size_t offset = 0;
     for (;;) {
         const auto* p = reinterpret_cast<const NativeProcess*>(m_list.data() + offset);
@@ -311,10 +318,13 @@ bool NtProcessSource::snapshot(std::vector<ProcessInfo>& out)
 
         if (info.pid != kIdlePid && info.pid != kSystemPid) {
             const std::int64_t created = p->CreateTime.QuadPart;
-            const auto known = m_paths.find(info.pid);
+            Known kept;
+            if (const auto it = m_known.find(info.pid); it != m_known.end() && it->second.created == created)
+                kept = std::move(it->second);
+            kept.created = created;
             const Handle process(open(info.pid));
-            if (known != m_paths.end() && known->second.created == created) {
-                info.executablePath = known->second.path;
+            if (kept.path) {
+                info.executablePath = kept.path;
             } else {
                 std::optional<std::wstring> path;
                 if (m_pathById) {
@@ -326,14 +336,13 @@ bool NtProcessSource::snapshot(std::vector<ProcessInfo>& out)
                 if (!path)
                     path = pathByHandle(process.get());
                 if (path)
-                    info.executablePath = utf8(path->data(), path->size());
+                    info.executablePath = kept.path = utf8(path->data(), path->size());
             }
-            if (info.executablePath)
-                paths[info.pid] = KnownPath{created, *info.executablePath};
-            info.commandLine = commandLineOf(process.get());
+            info.commandLine = commandLineOf(process.get(), kept.parameters);
             // A program in the user's own session that keeps its path from
             // us is a reason to look, not to hide.
             info.pathSuspect = !info.executablePath && p->SessionId == m_ownSession;
+            known[info.pid] = std::move(kept);
         }
 
         if (p->NextEntryOffset == 0)
@@ -342,7 +351,7 @@ bool NtProcessSource::snapshot(std::vector<ProcessInfo>& out)
         if (offset + sizeof(NativeProcess) > m_list.size())
             break;
     }
-    m_paths = std::move(paths);
+    m_known = std::move(known);
     return true;
 }
 

@@ -30,16 +30,19 @@ public:
 private:
     bool readList();
     void* open(std::int64_t pid) const;   // a process handle, or null
-    std::optional<std::string> commandLineOf(void* process);
+    std::optional<std::string> commandLineOf(void* process, const std::byte*& parameters);
 
-    // A process's program never changes while it runs: its path is kept
-    // from one refresh to the next, for the same process (pid and start
-    // time) only. Paths not learned are asked for again.
-    struct KnownPath {
+    // What never changes while a process runs, kept from one refresh to the
+    // next for the same process (pid and start time) only: its program's
+    // path, and where it keeps its parameters (for systems where the
+    // command line is read from its memory). What was not learned is
+    // asked for again.
+    struct Known {
         std::int64_t created = 0;
-        std::string path;
+        std::optional<std::string> path;
+        const std::byte* parameters = nullptr;   // an address in that process, never ours
     };
-    std::unordered_map<std::int64_t, KnownPath> m_paths;
+    std::unordered_map<std::int64_t, Known> m_known;
 
     std::vector<std::byte> m_list;      // kept between refreshes: no allocation each time
     std::vector<std::byte> m_scratch;   // paths and command lines
