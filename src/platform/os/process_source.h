@@ -34,15 +34,19 @@ namespace zerva {
 //   name            comm
 //   description     same as caption
 //
-// Meanings on Windows (wmi_process_source): the Win32_Process properties of
-// the same names, pageFileUsage converted from kilobytes to bytes.
+// Meanings on Windows: the Win32_Process properties of the same names,
+// pageFileUsage in bytes (a whole number of kilobytes), whether they come
+// from the native calls (nt_process_source) or from the management service
+// (wmi_process_source).
 //
 // pathSuspect is true when executablePath is null although the platform
 // should have been able to read it: the process is not a kernel thread and
 // Zerva may inspect it (Zerva runs as root, or the process runs under
 // Zerva's own user), so it has hidden its program. It is listed like an
-// untrusted process. Windows, whose management service withholds the paths
-// of protected system processes, never sets it.
+// untrusted process. On Windows it is set for a process of Zerva's own
+// session (other than the idle and system pseudo-processes) whose path the
+// system withholds; protected processes of other sessions (services,
+// other users' desktops) keep a null path and no suspicion.
 struct ProcessInfo {
     std::int64_t pid = 0;
     std::optional<std::string> caption;
