@@ -5,6 +5,7 @@
 #include "platform/controls/list_view.h"
 #include "platform/controls/trap.h"
 #include "process/list_processes.h"
+#include "windows/guvenilir_programlar.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -36,7 +37,11 @@ Zerva::Zerva(ZervaPlatform platform, QWidget* parent)
                 [this, list](std::optional<int> item, const QPoint& at) { List_ContextMenu(*list, item, at); });
 }
 
-Zerva::~Zerva() = default;
+Zerva::~Zerva()
+{
+    // The trusted list's window shows TrList, which goes with this window.
+    delete m_guvenilirProgramlar.data();
+}
 
 void Zerva::Form_Load()
 {

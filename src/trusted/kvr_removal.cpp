@@ -52,6 +52,7 @@ KvrRemoval::KvrRemoval(const QStringList& listed, const QList<int>& rows)
     QList<int> sorted = rows;
     std::sort(sorted.begin(), sorted.end());
     sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    sorted.erase(sorted.begin(), std::lower_bound(sorted.begin(), sorted.end(), 0));
     QHash<QString, qsizetype> seen;
     qsizetype next = 0;
     for (qsizetype r = 0; r < listed.size() && next < sorted.size(); ++r) {
