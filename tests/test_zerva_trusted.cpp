@@ -10,7 +10,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -250,10 +250,10 @@ private Q_SLOTS:
         QVERIFY(trusted && trusted->isVisible());
         QCOMPARE(trusted->windowTitle(), QStringLiteral("Guvenilir Programlar"));
         QVERIFY(!trusted->windowIcon().isNull());
-        QListWidget* list = trusted->lstGuvenilir();
+        QListView* list = trusted->lstGuvenilir();
         QStringList shown;
-        for (int i = 0; i < list->count(); ++i)
-            shown << list->item(i)->text();
+        for (int i = 0; i < list->model()->rowCount(); ++i)
+            shown << list->model()->index(i, 0).data().toString();
         QCOMPARE(shown, (QStringList{"/opt/a", "/opt/c", "/OPT/B", "/opt/\u015f"}));
         for (QWidget* w : {static_cast<QWidget*>(list), static_cast<QWidget*>(trusted->cmdSil()),
                            static_cast<QWidget*>(trusted->cmdKapat())}) {
@@ -262,15 +262,15 @@ private Q_SLOTS:
         }
         QVERIFY(!trusted->cmdSil()->isEnabled());
 
-        list->item(0)->setSelected(true);
-        list->item(2)->setSelected(true);
+        list->selectionModel()->select(list->model()->index(0, 0), QItemSelectionModel::Select);
+        list->selectionModel()->select(list->model()->index(2, 0), QItemSelectionModel::Select);
         QVERIFY(trusted->cmdSil()->isEnabled());
         if (deleteKey)
             QTest::keyClick(list, Qt::Key_Delete);
         else
             QTest::mouseClick(trusted->cmdSil(), Qt::LeftButton);
         QCOMPARE(ConfBytes(), QByteArray("  \"/opt/c\"\r\n/opt/\xfe\r\n"));
-        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->model()->rowCount(), 2);
         QCOMPARE(ShownPaths(window->form()), QStringList{});   // from the next refresh
         window->form().cmdRefresh->click();
         QCOMPARE(ShownPaths(window->form()), (QStringList{"/opt/a", "/opt/B"}));

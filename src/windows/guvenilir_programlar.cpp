@@ -7,9 +7,10 @@
 #include "windows/zerva_icon.h"
 
 #include <QKeyEvent>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QScreen>
+#include <QStringListModel>
 
 namespace zerva {
 
@@ -18,8 +19,8 @@ GuvenilirProgramlar::GuvenilirProgramlar(ListView& trList) : QDialog(nullptr), m
     setupUi();
     connect(m_cmdSil, &QPushButton::clicked, this, &GuvenilirProgramlar::cmdSil_Click);
     connect(m_cmdKapat, &QPushButton::clicked, this, &QWidget::close);
-    connect(m_lstGuvenilir, &QListWidget::itemSelectionChanged, this,
-            [this] { m_cmdSil->setEnabled(!m_lstGuvenilir->selectedItems().isEmpty()); });
+    connect(m_lstGuvenilir->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { m_cmdSil->setEnabled(m_lstGuvenilir->selectionModel()->hasSelection()); });
     // Every reload of TrList (an add, a removal) is listed at once.
     connect(trList.model(), &QAbstractItemModel::modelReset, this, &GuvenilirProgramlar::relist);
     relist();
@@ -46,8 +47,12 @@ void GuvenilirProgramlar::setupUi()
     setFixedSize(client.size());
     setGeometry(client.translated(origin));
 
-    m_lstGuvenilir = new QListWidget(this);
+    m_shown = new QStringListModel(this);
+    m_lstGuvenilir = new QListView(this);
     m_lstGuvenilir->setObjectName(QStringLiteral("lstGuvenilir"));
+    m_lstGuvenilir->setModel(m_shown);
+    m_lstGuvenilir->setUniformItemSizes(true);
+    m_lstGuvenilir->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_lstGuvenilir->setGeometry(twips.rect(120, 120, 6975, 3615));
     m_lstGuvenilir->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_lstGuvenilir->setAccessibleName(QStringLiteral("Guvenilir programlar"));
@@ -76,9 +81,10 @@ void GuvenilirProgramlar::setupUi()
 void GuvenilirProgramlar::relist()
 {
     m_listed.clear();
-    m_lstGuvenilir->clear();
-    if (!m_trList)
+    if (!m_trList) {
+        m_shown->setStringList({});
         return;
+    }
     const int n = m_trList->count();
     m_listed.reserve(n);
     for (int i = 0; i < n; ++i)
@@ -89,14 +95,14 @@ void GuvenilirProgramlar::relist()
     // another entry or another line.
     for (const QString& entry : m_listed)
         shown.push_back(DisplayText(entry.toUtf8().toStdString()));
-    m_lstGuvenilir->addItems(shown);
+    m_shown->setStringList(shown);
     m_cmdSil->setEnabled(false);
 }
 
 void GuvenilirProgramlar::cmdSil_Click()
 {
     QList<int> rows;
-    for (const QModelIndex& index : m_lstGuvenilir->selectionModel()->selectedIndexes())
+    for (const QModelIndex& index : m_lstGuvenilir->selectionModel()->selectedRows())
         rows.push_back(index.row());
     if (rows.isEmpty() || !m_trList)
         return;

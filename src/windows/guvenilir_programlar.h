@@ -6,8 +6,9 @@
 #include <QPointer>
 #include <QStringList>
 
-class QListWidget;
+class QListView;
 class QPushButton;
+class QStringListModel;
 
 namespace zerva {
 
@@ -23,7 +24,7 @@ class GuvenilirProgramlar : public QDialog {
 public:
     explicit GuvenilirProgramlar(ListView& trList);
 
-    QListWidget* lstGuvenilir() const { return m_lstGuvenilir; }
+    QListView* lstGuvenilir() const { return m_lstGuvenilir; }
     QPushButton* cmdSil() const { return m_cmdSil; }
     QPushButton* cmdKapat() const { return m_cmdKapat; }
 
@@ -46,7 +47,10 @@ private:
     QPointer<ListView> m_trList;
     // The entries as listed, for the removal to find them by.
     QStringList m_listed;
-    QListWidget* m_lstGuvenilir = nullptr;
+    // A plain view on a list of strings: a million entries cost their text
+    // and little more.
+    QStringListModel* m_shown = nullptr;
+    QListView* m_lstGuvenilir = nullptr;
     QPushButton* m_cmdSil = nullptr;
     QPushButton* m_cmdKapat = nullptr;
 };
