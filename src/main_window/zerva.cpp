@@ -5,6 +5,7 @@
 #include "platform/controls/list_view.h"
 #include "platform/controls/trap.h"
 #include "process/list_processes.h"
+#include "windows/guvenilir_programlar.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -31,9 +32,16 @@ Zerva::Zerva(ZervaPlatform platform, QWidget* parent)
     connect(m_form.Timer1, &QTimer::timeout, this, &Zerva::Timer1_Timer);
     connect(m_form.List1, &ListView::DblClick, this, &Zerva::List1_DblClick);
     connect(m_form.BufList, &ListView::DblClick, this, &Zerva::BufList_DblClick);
+    for (const ListView* list : {m_form.List1, m_form.BufList})
+        connect(list, &ListView::ContextMenu, this,
+                [this, list](std::optional<int> item, const QPoint& at) { List_ContextMenu(*list, item, at); });
 }
 
-Zerva::~Zerva() = default;
+Zerva::~Zerva()
+{
+    // The trusted list's window shows TrList, which goes with this window.
+    delete m_guvenilirProgramlar.data();
+}
 
 void Zerva::Form_Load()
 {
@@ -65,7 +73,8 @@ void Zerva::fillAndShow(ListView& fill, ListView& other)
     const bool hadFocus = other.hasFocus();
 
     Trap([&] { fill.adoptSort(other); });
-    Trap([&] { ListProcesses(fill, *m_platform.processes, *m_form.Check1, *m_form.TrList); });
+    HiddenCount hidden;
+    Trap([&] { hidden = ListProcesses(fill, *m_platform.processes, *m_form.Check1, *m_form.TrList); });
     Trap([&] { fill.adoptSelection(other); });
     // BufList's visibility is always set before List1's.
     Trap([&] { bufList.setVisible(&fill == &bufList); });
@@ -77,6 +86,11 @@ void Zerva::fillAndShow(ListView& fill, ListView& other)
     Trap([&] {
         m_form.lblOS->setText(QStringLiteral("Toplam ") + QString::number(fill.count())
                               + QStringLiteral(" Process"));
+        // The label keeps its text; how many are hidden, and why, is told
+        // on demand and to screen readers.
+        const QString hiddenText = HiddenText(hidden);
+        m_form.lblOS->setToolTip(hiddenText);
+        m_form.lblOS->setAccessibleDescription(hiddenText);
     });
 }
 

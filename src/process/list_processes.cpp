@@ -13,14 +13,30 @@
 
 namespace zerva {
 
-void ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1, const ListView& trList)
+namespace {
+
+// The path as an entry names it: the program's own text, shared with the
+// shown one where the two are alike (nearly always); none when it is not
+// UTF-8.
+QString EntryPath(const std::string& raw, const QString& shown)
+{
+    if (!QByteArrayView(raw.data(), qsizetype(raw.size())).isValidUtf8())
+        return QString();
+    QString entry = QString::fromUtf8(raw.data(), qsizetype(raw.size()));
+    return entry == shown ? shown : entry;
+}
+
+} // namespace
+
+HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1, const ListView& trList)
 {
     ListFill fill(list);
     list.clear();
+    HiddenCount hidden;
 
     std::vector<ProcessInfo> processes;
     if (!Trap([&] { source.snapshot(processes); }))
-        return;   // an unreachable source leaves the list empty
+        return hidden;   // an unreachable source leaves the list empty
 
     SameFile sameFile(source);
     for (const ProcessInfo& p : processes) {
@@ -31,20 +47,53 @@ void ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1
             if (!p.executablePath && !p.pathSuspect) {
                 if (check1.value() == 1)
                     list.setKey(list.add(caption()), p.pid);
+                else if (p.noProgram == ProcessInfo::NoProgram::KernelThread)
+                    ++hidden.kernelThreads;
+                else if (p.noProgram == ProcessInfo::NoProgram::Ending)
+                    ++hidden.ending;
+                else
+                    ++hidden.notReadable;
                 return;
             }
             // A process that hid its program gets a full row with an empty
             // path, which nothing trusts.
             const QString path = p.executablePath ? DisplayText(*p.executablePath) : QString();
             QString copy = path;   // IsTrusted lower-cases its argument
-            if (IsTrusted(copy, check1.value(), trList, [&](const QString& entry) { return sameFile.runs(p, entry); }))
+            if (IsTrusted(copy, check1.value(), trList, [&](const QString& entry) { return sameFile.runs(p, entry); })) {
+                ++hidden.trusted;
                 return;
+            }
             const int row = list.add(caption());
             list.setKey(row, p.pid);
             list.setSubItem(row, 1, path);
+            if (p.executablePath)
+                list.setTag(row, EntryPath(*p.executablePath, path));
             list.setSubItem(row, 2, DetailsBlock(p));
         });
     }
+    return hidden;
+}
+
+QString HiddenText(const HiddenCount& hidden)
+{
+    QString text = QString::number(hidden.total()) + QStringLiteral(" gizli");
+    const struct {
+        int count;
+        const char* reason;
+    } reasons[] = {
+        {hidden.trusted, "guvenilir"},
+        {hidden.notReadable, "bakilamayan"},
+        {hidden.kernelThreads, "cekirdek is parcacigi"},
+        {hidden.ending, "sonlanmakta olan"},
+    };
+    QString separator = QStringLiteral(": ");
+    for (const auto& r : reasons) {
+        if (r.count == 0)
+            continue;
+        text += separator + QString::number(r.count) + u' ' + QLatin1String(r.reason);
+        separator = QStringLiteral(", ");
+    }
+    return text;
 }
 
 } // namespace zerva

@@ -72,17 +72,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("threadLink");  // a later thread's exe link, if any
         QTest::addColumn<QString>("path");        // "-": none
         QTest::addColumn<bool>("suspect");
+        QTest::addColumn<int>("why");             // ProcessInfo::NoProgram, for the hidden count
         const int kthread = 0x00200000;
-        QTest::newRow("ours, hidden") << "S" << 0 << "1000\t1000\t1000\t1000" << 1000 << "" << "-" << true;
-        QTest::newRow("kernel thread") << "S" << kthread << "0\t0\t0\t0" << 0 << "" << "-" << false;
-        QTest::newRow("another user's") << "S" << 0 << "0\t0\t0\t0" << 1000 << "" << "-" << false;
-        QTest::newRow("another user's, we are root") << "S" << 0 << "33\t33\t33\t33" << 0 << "" << "-" << true;
-        QTest::newRow("set-uid program we started") << "S" << 0 << "1000\t0\t0\t0" << 1000 << "" << "-" << false;
-        QTest::newRow("status unreadable") << "R" << 0 << "" << 1000 << "" << "-" << false;
-        QTest::newRow("zombie") << "Z" << 0 << "1000\t1000\t1000\t1000" << 1000 << "" << "-" << false;
-        QTest::newRow("on its way out") << "R" << 4 << "1000\t1000\t1000\t1000" << 1000 << "" << "-" << false;
+        QTest::newRow("ours, hidden") << "S" << 0 << "1000\t1000\t1000\t1000" << 1000 << "" << "-" << true << 0;
+        QTest::newRow("kernel thread") << "S" << kthread << "0\t0\t0\t0" << 0 << "" << "-" << false << 1;
+        QTest::newRow("another user's") << "S" << 0 << "0\t0\t0\t0" << 1000 << "" << "-" << false << 0;
+        QTest::newRow("another user's, we are root") << "S" << 0 << "33\t33\t33\t33" << 0 << "" << "-" << true << 0;
+        QTest::newRow("set-uid program we started") << "S" << 0 << "1000\t0\t0\t0" << 1000 << "" << "-" << false << 0;
+        QTest::newRow("status unreadable") << "R" << 0 << "" << 1000 << "" << "-" << false << 0;
+        QTest::newRow("zombie") << "Z" << 0 << "1000\t1000\t1000\t1000" << 1000 << "" << "-" << false << 2;
+        QTest::newRow("on its way out") << "R" << 4 << "1000\t1000\t1000\t1000" << 1000 << "" << "-" << false << 2;
         QTest::newRow("first thread ended, another runs")
-            << "Z" << 0 << "1000\t1000\t1000\t1000" << 1000 << "/usr/bin/tool" << "/usr/bin/tool" << false;
+            << "Z" << 0 << "1000\t1000\t1000\t1000" << 1000 << "/usr/bin/tool" << "/usr/bin/tool" << false << 0;
     }
     void unreadableProgram()
     {
@@ -93,6 +94,7 @@ private Q_SLOTS:
         QFETCH(QString, threadLink);
         QFETCH(QString, path);
         QFETCH(bool, suspect);
+        QFETCH(int, why);
         FakeProcTree proc;
         QVERIFY(proc.isValid());
         QVERIFY(proc.addProcess(42, "p", QStringLiteral(" %1 1 2 3 4 5 %2 7 8 9 10 11 12 13 14 20 0 2 0 99 1000 25\n").arg(state).arg(flags).toUtf8(), ""));
@@ -107,6 +109,7 @@ private Q_SLOTS:
         QCOMPARE(ps.size(), std::size_t(1));
         QCOMPARE(QString::fromStdString(ps[0].executablePath.value_or("-")), path);
         QCOMPARE(ps[0].pathSuspect, suspect);
+        QCOMPARE(int(ps[0].noProgram), why);
     }
 
     void missingRootIsUnavailable()

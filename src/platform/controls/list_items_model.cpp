@@ -67,7 +67,7 @@ int ListItemsModel::add(const QString& text)
     const int at = count();
     if (!m_filling)
         beginInsertRows({}, at, at);
-    m_rows.push_back(Row{text, {}, -1});
+    m_rows.push_back(Row{text, {}, -1, {}});
     if (!m_filling)
         endInsertRows();
     changed();
@@ -88,6 +88,13 @@ void ListItemsModel::setKey(int i, qint64 key)
     if (i < 0 || i >= count())
         throw ToolkitError("no such item");
     m_rows[static_cast<std::size_t>(i)].key = key;
+}
+
+void ListItemsModel::setTag(int i, const QString& tag)
+{
+    if (i < 0 || i >= count())
+        throw ToolkitError("no such item");
+    m_rows[static_cast<std::size_t>(i)].tag = tag;
 }
 
 std::optional<int> ListItemsModel::findKey(qint64 key) const

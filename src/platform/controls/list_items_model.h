@@ -21,6 +21,8 @@ public:
         QString text;
         QString sub[2];
         qint64 key = -1;
+        // A text the program keeps with the row and does not show.
+        QString tag;
     };
 
     explicit ListItemsModel(QObject* parent = nullptr);
@@ -42,6 +44,7 @@ public:
     const Row& row(int i) const { return m_rows.at(static_cast<std::size_t>(i)); }
     void setSubItem(int i, int sub, const QString& text);
     void setKey(int i, qint64 key);
+    void setTag(int i, const QString& tag);
     std::optional<int> findKey(qint64 key) const;
 
     // A row's key, made from its text by the caller.

@@ -2,6 +2,7 @@
 
 #include "platform/controls/trap.h"
 
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -77,6 +78,17 @@ qint64 ListView::key(int item) const
 {
     checkItem(item);
     return m_model->row(item).key;
+}
+
+void ListView::setTag(int item, const QString& tag)
+{
+    m_model->setTag(item, tag);
+}
+
+QString ListView::tag(int item) const
+{
+    checkItem(item);
+    return m_model->row(item).tag;
 }
 
 std::optional<int> ListView::selectedItem() const
@@ -155,6 +167,28 @@ void ListView::keyPressEvent(QKeyEvent* event)
         return;
     }
     QTreeView::keyPressEvent(event);
+}
+
+void ListView::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        // The row under the pointer becomes the selected one, so the user
+        // sees what the menu acts on.
+        const QModelIndex index = indexAt(event->pos());
+        if (index.isValid())
+            selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        Q_EMIT ContextMenu(index.isValid() ? std::optional<int>(index.row()) : std::nullopt, event->globalPos());
+        return;
+    }
+    // The menu key: the selected row, the menu below it.
+    const std::optional<int> item = selectedItem();
+    QPoint at = viewport()->rect().topLeft();
+    if (item) {
+        const QRect row = visualRect(m_model->index(*item, 0));
+        if (viewport()->rect().intersects(row))
+            at = row.bottomLeft();
+    }
+    Q_EMIT ContextMenu(item, viewport()->mapToGlobal(at));
 }
 
 } // namespace zerva

@@ -29,6 +29,9 @@ public:
     void setSubItem(int item, int sub, const QString& text);
     void setKey(int item, qint64 key);
     qint64 key(int item) const;
+    // The item's Tag: a text kept with it and not shown.
+    void setTag(int item, const QString& tag);
+    QString tag(int item) const;
 
     // The selected item, or nothing.
     std::optional<int> selectedItem() const;
@@ -57,10 +60,15 @@ public:
 
 Q_SIGNALS:
     void DblClick();
+    // A context menu is asked for at `globalPos` (right click, or the menu
+    // key) over `item`: the row under the pointer, or for the menu key the
+    // selected one; none over no row.
+    void ContextMenu(std::optional<int> item, const QPoint& globalPos);
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void checkItem(int item) const;

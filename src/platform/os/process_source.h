@@ -58,6 +58,11 @@ struct ProcessInfo {
     std::optional<std::string> name;
     std::optional<std::string> description;
     bool pathSuspect = false;
+    // Why executablePath is null when pathSuspect is not set, for the count
+    // of hidden processes: not Zerva's to look into (the default, and all
+    // Windows gives), a kernel thread, or a process that is ending.
+    enum class NoProgram : std::uint8_t { NotReadable, KernelThread, Ending };
+    NoProgram noProgram = NoProgram::NotReadable;
 };
 
 // A command line longer than this many bytes (Windows' own limit in

@@ -326,8 +326,12 @@ bool ProcfsProcessSource::readProgram(ProcessInfo& info, bool kernelThread)
         return false;
     };
     const std::string pid(m_path, 0, m_dirLen - 1);
-    if (tryLink(pid) || kernelThread)
+    if (tryLink(pid))
         return true;
+    if (kernelThread) {
+        info.noProgram = ProcessInfo::NoProgram::KernelThread;
+        return true;
+    }
     forThreadLinks(m_rootFd, pid, tryLink);
     if (info.executablePath)
         return true;
@@ -338,8 +342,10 @@ bool ProcfsProcessSource::readProgram(ProcessInfo& info, bool kernelThread)
         int unkept = -1;
         if (!readFile("stat", unkept, false) || m_len == 0)
             return false;   // ended meanwhile
-        if (ending(std::string_view(m_buf.data(), m_len)))
+        if (ending(std::string_view(m_buf.data(), m_len))) {
+            info.noProgram = ProcessInfo::NoProgram::Ending;
             return true;
+        }
     }
     info.pathSuspect = m_reader == 0 || runsAsReader();
     return true;
