@@ -7,6 +7,7 @@
 #include "process/details_block.h"
 #include "process/display_text.h"
 #include "trusted/is_trusted.h"
+#include "trusted/mixed_script.h"
 #include "trusted/same_file.h"
 
 #include <vector>
@@ -43,6 +44,8 @@ void ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1
             list.setKey(row, p.pid);
             list.setSubItem(row, 1, path);
             list.setSubItem(row, 2, DetailsBlock(p));
+            if (const QString reason = MixedScriptReason(path); !reason.isEmpty())
+                list.addWarning(row, reason);
         });
     }
 }

@@ -21,6 +21,10 @@ public:
         QString text;
         QString sub[2];
         qint64 key = -1;
+        // Why the row deserves a second look; empty for most rows. Shown as
+        // the standard warning icon, with the reason as tooltip and
+        // accessible description.
+        QString warning;
     };
 
     explicit ListItemsModel(QObject* parent = nullptr);
@@ -42,6 +46,8 @@ public:
     const Row& row(int i) const { return m_rows.at(static_cast<std::size_t>(i)); }
     void setSubItem(int i, int sub, const QString& text);
     void setKey(int i, qint64 key);
+    // Adds a reason to the row's warning (one line each).
+    void addWarning(int i, const QString& reason);
     std::optional<int> findKey(qint64 key) const;
 
     // A row's key, made from its text by the caller.
