@@ -8,12 +8,14 @@
 // Environment: ZERVA_BENCH_SLEEPERS (1000), ZERVA_BENCH_ROUNDS (40),
 // ZERVA_BENCH_SOAK (10000 refreshes), ZERVA_BENCH_STARTS (5), and for
 // profiling ZERVA_BENCH_ONLY (the name of the one case to run, or "banner"
-// for the banner pages alone).
+// for the banner pages alone, "memory" for Zerva's memory with long command
+// lines).
 
 #include "banner_block.h"
 #include "fakes/jpeg_bomb.h"
 #include "floor_scan.h"
 #include "kvr_load.h"
+#include "long_command_lines.h"
 #include "measure.h"
 #include "sleepers.h"
 #include "startup.h"
@@ -124,6 +126,17 @@ void hostileBanners()
     std::printf("banner: worst UI-thread block %.1f ms over the hostile pages\n", worst);
 }
 
+// Zerva itself, refreshing on its own, while 1500 processes with 32 KB
+// command lines come and go.
+void longCommandLines()
+{
+    const LongCommandLines m = MeasureLongCommandLines(ZERVA_EXE, 1500, 32 * 1024);
+    std::printf("memory: Zerva resident %.1f MB at first, %.1f MB at most with %d processes of 32 KB command "
+                "lines, %.1f MB 10 s after they ended (%+.1f %% of the first)\n",
+                double(m.baselineKiB) / 1024, double(m.duringKiB) / 1024, m.started, double(m.afterKiB) / 1024,
+                100.0 * double(m.afterKiB - m.baselineKiB) / double(std::max(1L, m.baselineKiB)));
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -220,6 +233,10 @@ int main(int argc, char* argv[])
         hostileBanners();
         return 0;
     }
+    if (const char* only = std::getenv("ZERVA_BENCH_ONLY"); only && std::string(only) == "memory") {
+        longCommandLines();
+        return 0;
+    }
     if (const char* only = std::getenv("ZERVA_BENCH_ONLY")) {
         std::vector<Case> one;
         for (Case& c : cases)
@@ -263,6 +280,7 @@ int main(int argc, char* argv[])
         std::printf("soak: %d refreshes, resident %ld KiB before, %ld KiB after, growth %ld KiB\n", soak, before,
                     after, after - before);
     }
+    longCommandLines();
     largeKvr();
     hostileBanners();
     std::printf("refresh/floor = %.2f (cpu; wall %.2f)\n", refresh.medianCpuMs() / floor.medianCpuMs(),

@@ -49,6 +49,29 @@ private Q_SLOTS:
                                 "Aciklama: bash\r\n"));
     }
 
+    void wholeCommandLine_data()
+    {
+        QTest::addColumn<QByteArray>("whole");   // "-": none
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("read") << QByteArray("tool --all\nof it") << "tool --all\\nof it";
+        QTest::newRow("gone: the head") << QByteArray("-") << "tool --a...";
+    }
+    void wholeCommandLine()
+    {
+        QFETCH(QByteArray, whole);
+        QFETCH(QString, shown);
+        ProcessInfo p;
+        p.commandLine = "tool --a...";
+        p.name = "tool";
+        const std::optional<std::string> read =
+            whole == "-" ? std::nullopt : std::optional<std::string>(whole.toStdString());
+        p.commandLine = read.value_or(*p.commandLine);
+        const QString expected = DetailsBlock(p);
+        p.commandLine = "tool --a...";
+        QCOMPARE(WithCommandLine(DetailsBlock(p), read), expected);
+        QVERIFY(expected.contains(QLatin1String("Komut satiri: ") + shown + QLatin1String("\r\n")));
+    }
+
     void displayText_data()
     {
         QTest::addColumn<QByteArray>("bytes");

@@ -42,6 +42,8 @@ void ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1
                 return;
             const int row = list.add(caption());
             list.setKey(row, p.pid);
+            if (p.startTime)
+                list.setStarted(row, static_cast<qint64>(*p.startTime));
             list.setSubItem(row, 1, path);
             list.setSubItem(row, 2, DetailsBlock(p));
             if (const QString reason = MixedScriptReason(path); !reason.isEmpty())

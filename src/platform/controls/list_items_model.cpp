@@ -71,7 +71,7 @@ int ListItemsModel::add(const QString& text)
     const int at = count();
     if (!m_filling)
         beginInsertRows({}, at, at);
-    m_rows.push_back(Row{text, {}, -1, {}});
+    m_rows.push_back(Row{text, {}, -1, -1, {}});
     if (!m_filling)
         endInsertRows();
     changed();
@@ -92,6 +92,13 @@ void ListItemsModel::setKey(int i, qint64 key)
     if (i < 0 || i >= count())
         throw ToolkitError("no such item");
     m_rows[static_cast<std::size_t>(i)].key = key;
+}
+
+void ListItemsModel::setStarted(int i, qint64 started)
+{
+    if (i < 0 || i >= count())
+        throw ToolkitError("no such item");
+    m_rows[static_cast<std::size_t>(i)].started = started;
 }
 
 void ListItemsModel::addWarning(int i, const QString& reason)

@@ -21,6 +21,9 @@ public:
         QString text;
         QString sub[2];
         qint64 key = -1;
+        // When the process of the row started (see ProcessInfo::startTime);
+        // -1: unknown.
+        qint64 started = -1;
         // Why the row deserves a second look; empty for most rows. Shown as
         // the standard warning icon, with the reason as tooltip and
         // accessible description.
@@ -46,6 +49,7 @@ public:
     const Row& row(int i) const { return m_rows.at(static_cast<std::size_t>(i)); }
     void setSubItem(int i, int sub, const QString& text);
     void setKey(int i, qint64 key);
+    void setStarted(int i, qint64 started);
     // Adds a reason to the row's warning (one line each).
     void addWarning(int i, const QString& reason);
     std::optional<int> findKey(qint64 key) const;

@@ -54,6 +54,9 @@ struct ProcessInfo {
     std::optional<std::string> name;
     std::optional<std::string> description;
     bool pathSuspect = false;
+    // When the process started, in the platform's own unit (clock ticks
+    // since boot on Linux): with pid, it names one process for good.
+    std::optional<std::uint64_t> startTime;
 };
 
 // A command line longer than this many bytes (Windows' own limit in
@@ -94,6 +97,22 @@ public:
     {
         static_cast<void>(process);
         ended = false;
+        return std::nullopt;
+    }
+
+    // Command lines in snapshots may be cut after `bytes` (with "..."
+    // added), so that a list of many long ones stays small; commandLine()
+    // gives the whole one of a process when it is asked for. A platform
+    // that cannot read one process alone keeps both defaults: whole command
+    // lines in every snapshot.
+    virtual void limitCommandLines(std::size_t bytes) { static_cast<void>(bytes); }
+    // The whole command line (up to CommandLineLimit, as in snapshots) of
+    // the process with this id and start time; nothing when it has ended,
+    // or its id now names another process, or it cannot be read.
+    virtual std::optional<std::string> commandLine(std::int64_t pid, std::uint64_t startTime) const
+    {
+        static_cast<void>(pid);
+        static_cast<void>(startTime);
         return std::nullopt;
     }
 };
