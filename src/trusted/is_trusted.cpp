@@ -5,6 +5,8 @@
 #include "trusted/lower_case.h"
 #include "trusted/mixed_script.h"
 
+#include <optional>
+
 namespace zerva {
 
 bool IsTrusted(QString& path, int check1Value, const ListView& trList, const RunsFile& runsFile)
@@ -18,11 +20,13 @@ bool IsTrusted(QString& path, int check1Value, const ListView& trList, const Run
             return;
         // A look-alike path is trusted only by an entry written exactly as
         // it is: case folding is where scripts meet.
-        const bool exact = !MixedScriptReason(written).isEmpty();
+        std::optional<bool> exact;   // asked only when an entry matches
         // Entries are keyed by the same lower-casing as the path; of several
         // alike entries, one that names the running file is enough.
         for (const int row : trList.items().rowsWithKey(path, &LowerCase)) {
-            if (exact && trList.text(row) != written)
+            if (!exact)
+                exact = !MixedScriptReason(written).isEmpty();
+            if (*exact && trList.text(row) != written)
                 continue;
             if (runsFile(trList.text(row))) {
                 trusted = true;

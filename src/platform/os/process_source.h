@@ -27,8 +27,8 @@ namespace zerva {
 //                   and processes that hid it: see pathSuspect)
 //   priority        20 - nice: a larger number is a higher priority
 //   commandLine     the arguments joined by single blanks; null when empty
-//                   or unreadable; cut after CommandLineLimit bytes, "..."
-//                   added
+//                   or unreadable; cut after CommandLineLimit bytes (or
+//                   what limitCommandLines() set), "..." added
 //   pageFileUsage   resident memory in bytes
 //   threadCount     number of threads
 //   name            comm
