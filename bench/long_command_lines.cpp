@@ -69,7 +69,7 @@ LongCommandLines MeasureLongCommandLines(const char* exe, int processes, int byt
     if (zerva < 0)
         return result;
     long last = -1;
-    watch(zerva, 3, last);   // started, and refreshing every half second
+    watch(zerva, 10, last);   // started, refreshing every half second, settled
     result.baselineKiB = last;
 
     // sleep adds up its arguments: "000...0" is one more second of none.

@@ -130,7 +130,7 @@ void hostileBanners()
 // command lines come and go.
 void longCommandLines()
 {
-    const LongCommandLines m = MeasureLongCommandLines(ZERVA_EXE, 1500, 32 * 1024);
+    const LongCommandLines m = MeasureLongCommandLines(ZERVA_EXE, envInt("ZERVA_BENCH_LONG", 1500), 32 * 1024);
     std::printf("memory: Zerva resident %.1f MB at first, %.1f MB at most with %d processes of 32 KB command "
                 "lines, %.1f MB 10 s after they ended (%+.1f %% of the first)\n",
                 double(m.baselineKiB) / 1024, double(m.duringKiB) / 1024, m.started, double(m.afterKiB) / 1024,
