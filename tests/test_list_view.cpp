@@ -1,6 +1,9 @@
+#include "platform/controls/left_to_right.h"
 #include "platform/controls/list_view.h"
+#include "platform/controls/text_box.h"
 #include "platform/controls/trap.h"
 
+#include <QClipboard>
 #include <QtTest>
 
 using namespace zerva;
@@ -92,6 +95,66 @@ private Q_SLOTS:
         QVERIFY(!list.selectedItem());
         QVERIFY(!Trap([&] { list.text(5); }));
         QVERIFY(!Trap([&] { list.setSubItem(5, 1, "x"); }));
+    }
+
+    void leftToRight_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("drawn");   // < > ( ): LRI, PDI, FSI, PDI
+        QTest::newRow("Latin as it is") << "/usr/bin/sleep" << "/usr/bin/sleep";
+        QTest::newRow("Hebrew folders") << QString::fromUtf8("/a/א/ב/x") << QString::fromUtf8("</a/(א)/(ב)/x>");
+        QTest::newRow("Arabic folder, blanks")
+            << QString::fromUtf8("/opt/مجلد جديد/x") << QString::fromUtf8("</opt/(مجلد) (جديد)/x>");
+        QTest::newRow("lines, CR LF kept outside")
+            << QString::fromUtf8("Path: \r\n/א/b\r\nx") << QString::fromUtf8("<Path: >\r\n</(א)/b>\r\n<x>");
+        QTest::newRow("right-to-left beyond the BMP")
+            << QString::fromUtf8("/a/\U0001E900/b") << QString::fromUtf8("</a/(\U0001E900)/b>");
+    }
+    void leftToRight()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, drawn);
+        QString marks = drawn;
+        if (marks != text) {
+            marks.replace(u'<', QChar(0x2066)).replace(u'>', QChar(0x2069));
+            marks.replace(u'(', QChar(0x2068)).replace(u')', QChar(0x2069));
+        }
+        QCOMPARE(LeftToRight(text), marks);
+        QCOMPARE(StripIsolates(LeftToRight(text)), text);
+
+        // The list draws it so; what is read out is the text itself.
+        ListView list;
+        list.setColumns({"a", "b", "c"});
+        list.setSubItem(list.add(text), 1, text);
+        const QAbstractItemModel& model = list.items();
+        QCOMPARE(model.data(model.index(0, 1), Qt::DisplayRole).toString(), marks);
+        QCOMPARE(model.data(model.index(0, 1), Qt::AccessibleTextRole).toString(), text);
+        QCOMPARE(list.subItem(0, 1), text);
+
+        // The text box too, and a copy of all of it is the text.
+        TextBox box;
+        box.setText(text);
+        QCOMPARE(box.text(), text);
+        box.selectAll();
+        box.copy();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    }
+
+    void warningMark()
+    {
+        ListView list;
+        list.setColumns({"a", "b", "c"});
+        list.add("plain");
+        const int row = list.add("odd");
+        list.addWarning(row, "first");
+        list.addWarning(row, "second");
+        const QAbstractItemModel& model = list.items();
+        for (const int role : {int(Qt::ToolTipRole), int(Qt::AccessibleDescriptionRole)}) {
+            QVERIFY(model.data(model.index(0, 1), role).isNull());
+            QCOMPARE(model.data(model.index(1, 1), role).toString(), QString("first\nsecond"));
+        }
+        QVERIFY(model.data(model.index(0, 0), Qt::DecorationRole).isNull());
+        QVERIFY(!model.data(model.index(1, 0), Qt::DecorationRole).value<QIcon>().isNull());
     }
 
     void negativeHeightIsRefused()

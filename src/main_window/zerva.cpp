@@ -4,6 +4,7 @@
 #include "platform/controls/do_events.h"
 #include "platform/controls/list_view.h"
 #include "platform/controls/trap.h"
+#include "platform/os/memory.h"
 #include "process/list_processes.h"
 #include "windows/guvenilir_programlar.h"
 
@@ -18,6 +19,8 @@ Zerva::Zerva(ZervaPlatform platform, QWidget* parent)
     : QMainWindow(parent), m_platform(std::move(platform))
 {
     setObjectName(QStringLiteral("Zerva"));
+    if (m_platform.processes)
+        m_platform.processes->limitCommandLines(ListCommandLineHead);
     m_form.setupUi(this, m_platform.refreshIntervalMs);
     buildMenus();
     m_form.placeWindow(this);
@@ -74,7 +77,12 @@ void Zerva::fillAndShow(ListView& fill, ListView& other)
 
     Trap([&] { fill.adoptSort(other); });
     HiddenCount hidden;
+    const int before = fill.count();
     Trap([&] { hidden = ListProcesses(fill, *m_platform.processes, *m_form.Check1, *m_form.TrList); });
+    // Many processes gone at once: what their rows held goes back to the
+    // system, not only to the allocator.
+    if (before - fill.count() >= 64)
+        ReleaseFreeMemory();
     Trap([&] { fill.adoptSelection(other); });
     // BufList's visibility is always set before List1's.
     Trap([&] { bufList.setVisible(&fill == &bufList); });

@@ -7,6 +7,7 @@
 #include "process/details_block.h"
 #include "process/display_text.h"
 #include "trusted/is_trusted.h"
+#include "trusted/mixed_script.h"
 #include "trusted/same_file.h"
 
 #include <vector>
@@ -65,10 +66,14 @@ HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox&
             }
             const int row = list.add(caption());
             list.setKey(row, p.pid);
+            if (p.startTime)
+                list.setStarted(row, static_cast<qint64>(*p.startTime));
             list.setSubItem(row, 1, path);
             if (p.executablePath)
                 list.setTag(row, EntryPath(*p.executablePath, path));
             list.setSubItem(row, 2, DetailsBlock(p));
+            if (const QString reason = MixedScriptReason(path); !reason.isEmpty())
+                list.addWarning(row, reason);
         });
     }
     return hidden;

@@ -1,8 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
 
 namespace zerva {
+
+// What the lists keep of each command line: its head. The details window
+// reads the whole one when it opens (ProcessSource::commandLine), so that
+// a thousand processes with 32 KB command lines cost the lists next to
+// nothing.
+inline constexpr std::size_t ListCommandLineHead = 1024;
 
 class CheckBox;
 class ListView;
@@ -13,7 +20,8 @@ class ProcessSource;
 // with a path is left out when IsTrusted says so; one without a path is
 // listed, caption only, while `check1` ("Guvenilirleri goster") is ticked,
 // unless it hid its path (ProcessInfo::pathSuspect): that one is always
-// listed, with an empty path and its details block.
+// listed, with an empty path and its details block. A row whose path
+// mixes scripts in a component gets a warning (MixedScriptReason).
 //
 // Each listed row with a path keeps, as its tag, the path as the program
 // reported it, for a trusted entry: the shown path has its control

@@ -4,6 +4,9 @@
 #include "platform/controls/trap.h"
 #include "platform/os/path_spelling.h"
 #include "trusted/lower_case.h"
+#include "trusted/mixed_script.h"
+
+#include <optional>
 
 namespace zerva {
 
@@ -28,11 +31,18 @@ bool IsTrusted(QString& path, int check1Value, const ListView& trList, const Run
         path = LowerCase(path);
         if (check1Value == 1 || path.isEmpty())
             return;
+        // A look-alike path is trusted only by an entry written exactly as
+        // it is: case folding is where scripts meet.
+        std::optional<bool> exact;   // asked only when an entry matches
         // Entries are keyed by the same lower-casing as the path; of several
         // alike entries, one that names the running file and that the system
         // spells alike is enough.
         for (const int row : trList.items().rowsWithKey(path, &LowerCase)) {
+            if (!exact)
+                exact = !MixedScriptReason(spelled).isEmpty();
             const QString entry = trList.text(row);
+            if (*exact && entry != spelled)
+                continue;
             if (runsFile(entry) && SamePathSpelling(view(spelled), view(entry))) {
                 trusted = true;
                 return;

@@ -1,6 +1,7 @@
 #include "fakes/fake_process_source.h"
 #include "platform/os/posix/procfs_process_source.h"
 #include "posix/support/fake_proc_tree.h"
+#include "posix/support/spawned_process.h"
 
 #include <QtTest>
 
@@ -135,6 +136,28 @@ private Q_SLOTS:
         errno = 0;
         QCOMPARE(me->priority.value(), std::int64_t(20 - getpriority(PRIO_PROCESS, 0)));
         QVERIFY(QString::fromStdString(me->commandLine.value()).contains(QFileInfo(exe).fileName()));
+    }
+
+    // Snapshots keep the head of a long command line; the whole one is read
+    // by process id and start time, and only while that process runs.
+    void commandLineHead()
+    {
+        const std::string zeros(5000, '0');
+        SpawnedProcess sleeper("/bin/sleep", {"1000", zeros});
+        QVERIFY(sleeper.started());
+        ProcfsProcessSource source;
+        source.limitCommandLines(1024);
+        std::vector<ProcessInfo> ps;
+        QVERIFY(source.snapshot(ps));
+        const ProcessInfo* p = FindPid(ps, sleeper.pid());
+        QVERIFY(p && p->startTime);
+        QCOMPARE(p->commandLine.value(), ("/bin/sleep 1000 " + zeros).substr(0, 1024) + "...");
+        QCOMPARE(source.commandLine(p->pid, *p->startTime).value(), "/bin/sleep 1000 " + zeros);
+        QVERIFY(!source.commandLine(p->pid, *p->startTime + 1));
+        const std::uint64_t started = *p->startTime;
+        const pid_t pid = sleeper.pid();
+        sleeper.end();
+        QVERIFY(!source.commandLine(pid, started));
     }
 };
 

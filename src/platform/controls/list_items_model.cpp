@@ -1,8 +1,12 @@
 #include "platform/controls/list_items_model.h"
 
+#include "platform/controls/left_to_right.h"
 #include "platform/controls/trap.h"
 
+#include <QApplication>
+#include <QIcon>
 #include <QSize>
+#include <QStyle>
 
 #include <algorithm>
 #include <numeric>
@@ -67,7 +71,7 @@ int ListItemsModel::add(const QString& text)
     const int at = count();
     if (!m_filling)
         beginInsertRows({}, at, at);
-    m_rows.push_back(Row{text, {}, -1, {}});
+    m_rows.push_back(Row{text, {}, -1, {}, -1, {}});
     if (!m_filling)
         endInsertRows();
     changed();
@@ -95,6 +99,25 @@ void ListItemsModel::setTag(int i, const QString& tag)
     if (i < 0 || i >= count())
         throw ToolkitError("no such item");
     m_rows[static_cast<std::size_t>(i)].tag = tag;
+}
+
+void ListItemsModel::setStarted(int i, qint64 started)
+{
+    if (i < 0 || i >= count())
+        throw ToolkitError("no such item");
+    m_rows[static_cast<std::size_t>(i)].started = started;
+}
+
+void ListItemsModel::addWarning(int i, const QString& reason)
+{
+    if (i < 0 || i >= count())
+        throw ToolkitError("no such item");
+    QString& warning = m_rows[static_cast<std::size_t>(i)].warning;
+    if (!warning.isEmpty())
+        warning += u'\n';
+    warning += reason;
+    if (!m_filling)
+        Q_EMIT dataChanged(index(i, 0), index(i, columnCount() - 1));
 }
 
 std::optional<int> ListItemsModel::findKey(qint64 key) const
@@ -165,11 +188,23 @@ QVariant ListItemsModel::data(const QModelIndex& index, int role) const
     const Row& r = m_rows[static_cast<std::size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::AccessibleTextRole:
-        if (index.column() == 0)
-            return r.text;
+        // Drawn in the order it is written; what is read out, sorted, found
+        // or copied is the text itself.
         if (index.column() <= 2)
-            return r.sub[index.column() - 1];
+            return LeftToRight(cell(r, index.column()));
+        return {};
+    case Qt::AccessibleTextRole:
+        if (index.column() <= 2)
+            return cell(r, index.column());
+        return {};
+    case Qt::DecorationRole:
+        if (index.column() == 0 && !r.warning.isEmpty())
+            return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        return {};
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole:
+        if (!r.warning.isEmpty())
+            return r.warning;
         return {};
     case Qt::SizeHintRole:
         // The details block is many lines long; it must not make every

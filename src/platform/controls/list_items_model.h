@@ -23,6 +23,13 @@ public:
         qint64 key = -1;
         // A text the program keeps with the row and does not show.
         QString tag;
+        // When the process of the row started (see ProcessInfo::startTime);
+        // -1: unknown.
+        qint64 started = -1;
+        // Why the row deserves a second look; empty for most rows. Shown as
+        // the standard warning icon, with the reason as tooltip and
+        // accessible description.
+        QString warning;
     };
 
     explicit ListItemsModel(QObject* parent = nullptr);
@@ -45,6 +52,9 @@ public:
     void setSubItem(int i, int sub, const QString& text);
     void setKey(int i, qint64 key);
     void setTag(int i, const QString& tag);
+    void setStarted(int i, qint64 started);
+    // Adds a reason to the row's warning (one line each).
+    void addWarning(int i, const QString& reason);
     std::optional<int> findKey(qint64 key) const;
 
     // A row's key, made from its text by the caller.

@@ -28,6 +28,10 @@ public:
     QString subItem(int item, int sub) const;
     void setSubItem(int item, int sub, const QString& text);
     void setKey(int item, qint64 key);
+    void setStarted(int item, qint64 started) { m_model->setStarted(item, started); }
+    qint64 started(int item) const { return m_model->row(item).started; }
+    void addWarning(int item, const QString& reason) { m_model->addWarning(item, reason); }
+    QString warning(int item) const { return m_model->row(item).warning; }
     qint64 key(int item) const;
     // The item's Tag: a text kept with it and not shown.
     void setTag(int item, const QString& tag);

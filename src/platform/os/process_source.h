@@ -27,8 +27,8 @@ namespace zerva {
 //                   and processes that hid it: see pathSuspect)
 //   priority        20 - nice: a larger number is a higher priority
 //   commandLine     the arguments joined by single blanks; null when empty
-//                   or unreadable; cut after CommandLineLimit bytes, "..."
-//                   added
+//                   or unreadable; cut after CommandLineLimit bytes (or
+//                   what limitCommandLines() set), "..." added
 //   pageFileUsage   resident memory in bytes
 //   threadCount     number of threads
 //   name            comm
@@ -63,6 +63,9 @@ struct ProcessInfo {
     // Windows gives), a kernel thread, or a process that is ending.
     enum class NoProgram : std::uint8_t { NotReadable, KernelThread, Ending };
     NoProgram noProgram = NoProgram::NotReadable;
+    // When the process started, in the platform's own unit (clock ticks
+    // since boot on Linux): with pid, it names one process for good.
+    std::optional<std::uint64_t> startTime;
 };
 
 // A command line longer than this many bytes (Windows' own limit in
@@ -103,6 +106,22 @@ public:
     {
         static_cast<void>(process);
         ended = false;
+        return std::nullopt;
+    }
+
+    // Command lines in snapshots may be cut after `bytes` (with "..."
+    // added), so that a list of many long ones stays small; commandLine()
+    // gives the whole one of a process when it is asked for. A platform
+    // that cannot read one process alone keeps both defaults: whole command
+    // lines in every snapshot.
+    virtual void limitCommandLines(std::size_t bytes) { static_cast<void>(bytes); }
+    // The whole command line (up to CommandLineLimit, as in snapshots) of
+    // the process with this id and start time; nothing when it has ended,
+    // or its id now names another process, or it cannot be read.
+    virtual std::optional<std::string> commandLine(std::int64_t pid, std::uint64_t startTime) const
+    {
+        static_cast<void>(pid);
+        static_cast<void>(startTime);
         return std::nullopt;
     }
 };

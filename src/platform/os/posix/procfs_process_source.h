@@ -2,6 +2,8 @@
 
 #include "platform/os/process_source.h"
 
+#include <algorithm>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -47,6 +49,9 @@ public:
     bool identifiesFiles() const override { return true; }
     std::optional<FileId> fileAt(const std::string& path) const override;
     std::optional<FileId> runningFile(const ProcessInfo& process, bool& ended) const override;
+
+    void limitCommandLines(std::size_t bytes) override { m_commandLineLimit = std::min(bytes, CommandLineLimit); }
+    std::optional<std::string> commandLine(std::int64_t pid, std::uint64_t startTime) const override;
 
 private:
     struct Held {
@@ -95,6 +100,7 @@ private:
     // Open files are kept for this many processes at most (two each).
     std::size_t m_maxHeld = 0;
     bool m_holding = true;
+    std::size_t m_commandLineLimit = CommandLineLimit;
 };
 
 } // namespace zerva
