@@ -31,6 +31,8 @@ Zerva::Zerva(ZervaPlatform platform, QWidget* parent)
     connect(m_form.Timer1, &QTimer::timeout, this, &Zerva::Timer1_Timer);
     connect(m_form.List1, &ListView::DblClick, this, &Zerva::List1_DblClick);
     connect(m_form.BufList, &ListView::DblClick, this, &Zerva::BufList_DblClick);
+    m_addRetry.setSingleShot(true);
+    connect(&m_addRetry, &QTimer::timeout, this, &Zerva::tryPendingAdd);
 }
 
 Zerva::~Zerva() = default;

@@ -4,7 +4,10 @@
 #include "main_window/zerva_platform.h"
 
 #include <QMainWindow>
+#include <QStringList>
+#include <QTimer>
 
+#include <chrono>
 #include <memory>
 
 namespace zerva {
@@ -27,7 +30,13 @@ public:
     // The refresh: fills the hidden list, shows it, hides the other one.
     void cmdRefresh_Click();
     // "Guvenilir Program Ekle": asks for a program and adds it to kvr.conf.
+    // While another add holds the file's lock, the add is tried again from
+    // the event loop (the window goes on refreshing) until it is done or
+    // ZervaPlatform::addWaitMs has passed; an add that did not happen is told
+    // in a message box.
     void GPE_Click();
+    // Answers waiting for the lock, oldest first.
+    const QStringList& pendingAdds() const { return m_pendingAdds; }
 
     const ZervaForm& form() const { return m_form; }
     bool useList1() const { return m_UseList1; }
@@ -70,6 +79,7 @@ private:
     void fillAndShow(ListView& fill, ListView& other);
     void startBanner();
     void loadTrusted();
+    void tryPendingAdd();
     void showDetails(const ListView& list);
 
     ZervaPlatform m_platform;
@@ -84,6 +94,9 @@ private:
     Banner* m_Web1 = nullptr;
     // Shared, so that it can be destroyed where its type is known.
     std::shared_ptr<Hakkinda> m_hakkinda;
+    QStringList m_pendingAdds;
+    std::chrono::steady_clock::time_point m_addDeadline;
+    QTimer m_addRetry;
 };
 
 } // namespace zerva
