@@ -4,7 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <optional>
+#include <memory>
 #include <random>
 #include <utility>
 
@@ -253,7 +253,7 @@ ConfFileStatus RewriteConfFile(const std::filesystem::path& path, std::size_t ma
 {
     const ULONGLONG deadline = ::GetTickCount64() + ULONGLONG(lockWait.count());
     Handle file;
-    std::optional<AddLock> lock;
+    std::unique_ptr<AddLock> lock;
     for (int round = 0;; ++round) {
         Identity id;
         const ConfFileStatus opened = OpenForRewrite(path, file, id);
@@ -262,7 +262,7 @@ ConfFileStatus RewriteConfFile(const std::filesystem::path& path, std::size_t ma
         const ULONGLONG now = ::GetTickCount64();
         if (opened == ConfFileStatus::Ok) {
             lock.reset();
-            lock.emplace(id, DWORD(now < deadline ? deadline - now : 0));
+            lock = std::make_unique<AddLock>(id, DWORD(now < deadline ? deadline - now : 0));
             if (!lock->made())
                 return ConfFileStatus::LockFailed;
             if (!lock->owned())
