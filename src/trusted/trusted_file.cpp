@@ -84,9 +84,11 @@ TrustedFile::AddResult TrustedFile::fitsLimits(const QByteArray& bytes) const
 {
     if (bytes.size() > m_limits.maxBytes)
         return AddResult::TooLarge;
+    // Whatever the edit, a file that does not decode is not written: the
+    // old one did not decode either.
     QString text;
     if (!DecodeKvr(bytes, text))
-        return AddResult::Refused;
+        return AddResult::Unreadable;
     KvrReader reader(text);
     for (qsizetype n = 0; !reader.atEnd(); ++n) {
         if (n >= m_limits.maxEntries)
