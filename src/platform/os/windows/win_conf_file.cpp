@@ -187,6 +187,10 @@ ConfFileStatus OpenForRewrite(const std::filesystem::path& path, Handle& file, I
     Handle look = Open(path, GENERIC_READ, OPEN_ALWAYS);
     if (!look.ok()) {
         const DWORD error = ::GetLastError();
+        // A folder of that name is refused as access denied.
+        const DWORD attributes = ::GetFileAttributesW(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return ConfFileStatus::Unreadable;
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ConfFileStatus::Missing
             : error == ERROR_ACCESS_DENIED                                   ? ConfFileStatus::NoPermission
                                                                              : ConfFileStatus::Unreadable;
