@@ -29,9 +29,13 @@ int OpenPrivate(const std::string& path, bool create)
     return -1;
 }
 
+// $HOME when it is the user's own: root run through sudo may still have the
+// invoking user's, where a folder of root's would get in that user's way.
 std::string Home()
 {
-    if (const char* home = std::getenv("HOME"); home && *home)
+    struct stat st {};
+    if (const char* home = std::getenv("HOME");
+        home && *home && ::stat(home, &st) == 0 && st.st_uid == ::geteuid())
         return home;
     const struct passwd* pw = ::getpwuid(::geteuid());
     return pw && pw->pw_dir ? pw->pw_dir : "";
