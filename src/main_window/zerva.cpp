@@ -38,6 +38,8 @@ Zerva::Zerva(ZervaPlatform platform, QWidget* parent)
     for (const ListView* list : {m_form.List1, m_form.BufList})
         connect(list, &ListView::ContextMenu, this,
                 [this, list](std::optional<int> item, const QPoint& at) { List_ContextMenu(*list, item, at); });
+    m_addRetry.setSingleShot(true);
+    connect(&m_addRetry, &QTimer::timeout, this, &Zerva::tryPendingAdd);
 }
 
 Zerva::~Zerva()

@@ -5,7 +5,10 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
+#include <QTimer>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -29,11 +32,16 @@ public:
     void Form_Load();
     // The refresh: fills the hidden list, shows it, hides the other one.
     void cmdRefresh_Click();
-    // "Guvenilir Program Ekle": asks for a program and adds it to kvr.conf;
-    // the input box's field holds `path` at first.
-    void GPE_Click(const QString& path = QString());
     // "Guvenilir Programlar...": shows the window of the trusted list.
     void mnGuvenilirProgramlar_Click();
+    // "Guvenilir Program Ekle": asks for a program and adds it to kvr.conf.
+    // While another add holds the file's lock, the add is tried again from
+    // the event loop (the window goes on refreshing) until it is done or
+    // ZervaPlatform::addWaitMs has passed; an add that did not happen is told
+    // in a message box. The input box's field holds `path` at first.
+    void GPE_Click(const QString& path = QString());
+    // Answers waiting for the lock, oldest first.
+    const QStringList& pendingAdds() const { return m_pendingAdds; }
 
     const ZervaForm& form() const { return m_form; }
     bool useList1() const { return m_UseList1; }
@@ -80,6 +88,7 @@ private:
     void fillAndShow(ListView& fill, ListView& other);
     void startBanner();
     void loadTrusted();
+    void tryPendingAdd();
     void showDetails(const ListView& list);
 
     ZervaPlatform m_platform;
@@ -96,6 +105,9 @@ private:
     std::shared_ptr<Hakkinda> m_hakkinda;
     // Loaded on first use, unloaded when closed.
     QPointer<GuvenilirProgramlar> m_guvenilirProgramlar;
+    QStringList m_pendingAdds;
+    std::chrono::steady_clock::time_point m_addDeadline;
+    QTimer m_addRetry;
 };
 
 } // namespace zerva
