@@ -65,7 +65,7 @@ void Zerva::fillAndShow(ListView& fill, ListView& other)
     const bool hadFocus = other.hasFocus();
 
     Trap([&] { fill.adoptSort(other); });
-    Trap([&] { ListProcesses(fill, *m_platform.processes, *m_form.Check1, *m_form.TrList); });
+    Trap([&] { ListProcesses(fill, *m_platform.processes, *m_form.Check1, *m_form.TrList, &m_trustMemory); });
     Trap([&] { fill.adoptSelection(other); });
     // BufList's visibility is always set before List1's.
     Trap([&] { bufList.setVisible(&fill == &bufList); });

@@ -2,6 +2,7 @@
 
 #include "main_window/zerva_form.h"
 #include "main_window/zerva_platform.h"
+#include "trusted/trust_memory.h"
 
 #include <QMainWindow>
 
@@ -84,6 +85,8 @@ private:
     Banner* m_Web1 = nullptr;
     // Shared, so that it can be destroyed where its type is known.
     std::shared_ptr<Hakkinda> m_hakkinda;
+    // What the trust test learnt of each process, from refresh to refresh.
+    TrustMemory m_trustMemory;
 };
 
 } // namespace zerva

@@ -24,6 +24,10 @@ void Zerva::showDetails(const ListView& list)
     text1.setText(QStringLiteral("Dosya:") + crLf + list.text(selected()));
     text1.setText(text1.text() + crLf + QStringLiteral("Path: ") + crLf + list.subItem(selected(), 1));
     text1.setText(text1.text() + crLf + QStringLiteral("Ayrintilar: ") + crLf + list.subItem(selected(), 2));
+    // Why a row is listed that might not be: under the details, so that
+    // their lines keep their places.
+    if (const QString warning = list.warning(selected()); !warning.isEmpty())
+        text1.setText(text1.text() + crLf + QStringLiteral("Uyari: ") + crLf + warning);
     m_Dialog->show();
 }
 

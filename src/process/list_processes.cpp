@@ -7,13 +7,15 @@
 #include "process/details_block.h"
 #include "process/display_text.h"
 #include "trusted/is_trusted.h"
-#include "trusted/same_file.h"
+#include "trusted/trust_check.h"
+#include "trusted/trust_memory.h"
 
 #include <vector>
 
 namespace zerva {
 
-void ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1, const ListView& trList)
+void ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1, const ListView& trList,
+                   TrustMemory* memory)
 {
     ListFill fill(list);
     list.clear();
@@ -22,7 +24,10 @@ void ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1
     if (!Trap([&] { source.snapshot(processes); }))
         return;   // an unreachable source leaves the list empty
 
-    SameFile sameFile(source);
+    TrustMemory once;
+    TrustMemory& remembered = memory ? *memory : once;
+    remembered.beginRefresh();
+    TrustCheck trustCheck(source, remembered);
     for (const ProcessInfo& p : processes) {
         // One process that cannot be listed must not cost the others theirs.
         Trap([&] {
@@ -35,16 +40,26 @@ void ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1
             }
             // A process that hid its program gets a full row with an empty
             // path, which nothing trusts.
+            if (p.executablePath)
+                remembered.see(p);   // its first link, for a later change
             const QString path = p.executablePath ? DisplayText(*p.executablePath) : QString();
             QString copy = path;   // IsTrusted lower-cases its argument
-            if (IsTrusted(copy, check1.value(), trList, [&](const QString& entry) { return sameFile.runs(p, entry); }))
+            TrustVerdict verdict = p.pathSuspect ? TrustVerdict::ProgramHidden : TrustVerdict::Trusted;
+            const auto runsFile = [&](const QString& entry) {
+                verdict = trustCheck.verdict(p, entry);
+                return verdict == TrustVerdict::Trusted;
+            };
+            if (IsTrusted(copy, check1.value(), trList, runsFile))
                 return;
             const int row = list.add(caption());
             list.setKey(row, p.pid);
             list.setSubItem(row, 1, path);
             list.setSubItem(row, 2, DetailsBlock(p));
+            if (verdict != TrustVerdict::Trusted)
+                list.setWarning(row, WarningText(verdict));
         });
     }
+    remembered.endRefresh();
 }
 
 } // namespace zerva

@@ -2,7 +2,10 @@
 
 #include "platform/controls/trap.h"
 
+#include <QApplication>
+#include <QIcon>
 #include <QSize>
+#include <QStyle>
 
 #include <algorithm>
 #include <numeric>
@@ -20,6 +23,13 @@ bool rowBefore(const ListItemsModel::Row& a, const ListItemsModel::Row& b, int c
 {
     const int c = QString::compare(cell(a, column), cell(b, column), Qt::CaseInsensitive);
     return order == Qt::AscendingOrder ? c < 0 : c > 0;
+}
+
+// The style's own warning icon, made once.
+QIcon warningIcon()
+{
+    static const QIcon icon = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    return icon;
 }
 
 } // namespace
@@ -67,7 +77,7 @@ int ListItemsModel::add(const QString& text)
     const int at = count();
     if (!m_filling)
         beginInsertRows({}, at, at);
-    m_rows.push_back(Row{text, {}, -1});
+    m_rows.push_back(Row{text, {}, -1, {}});
     if (!m_filling)
         endInsertRows();
     changed();
@@ -88,6 +98,15 @@ void ListItemsModel::setKey(int i, qint64 key)
     if (i < 0 || i >= count())
         throw ToolkitError("no such item");
     m_rows[static_cast<std::size_t>(i)].key = key;
+}
+
+void ListItemsModel::setWarning(int i, const QString& warning)
+{
+    if (i < 0 || i >= count())
+        throw ToolkitError("no such item");
+    m_rows[static_cast<std::size_t>(i)].warning = warning;
+    if (!m_filling)
+        Q_EMIT dataChanged(index(i, 0), index(i, columnCount() - 1));
 }
 
 std::optional<int> ListItemsModel::findKey(qint64 key) const
@@ -163,6 +182,17 @@ QVariant ListItemsModel::data(const QModelIndex& index, int role) const
             return r.text;
         if (index.column() <= 2)
             return r.sub[index.column() - 1];
+        return {};
+    // The one place a row's warning is shown: an icon before its text, and
+    // its reason for the mouse and for screen readers.
+    case Qt::DecorationRole:
+        if (index.column() == 0 && !r.warning.isEmpty())
+            return warningIcon();
+        return {};
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole:
+        if (!r.warning.isEmpty())
+            return r.warning;
         return {};
     case Qt::SizeHintRole:
         // The details block is many lines long; it must not make every

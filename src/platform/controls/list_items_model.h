@@ -21,6 +21,9 @@ public:
         QString text;
         QString sub[2];
         qint64 key = -1;
+        // Why the row deserves a second look (empty: it does not). Shown as
+        // a warning icon, in the tooltip and as the accessible description.
+        QString warning;
     };
 
     explicit ListItemsModel(QObject* parent = nullptr);
@@ -42,6 +45,7 @@ public:
     const Row& row(int i) const { return m_rows.at(static_cast<std::size_t>(i)); }
     void setSubItem(int i, int sub, const QString& text);
     void setKey(int i, qint64 key);
+    void setWarning(int i, const QString& warning);
     std::optional<int> findKey(qint64 key) const;
 
     // A row's key, made from its text by the caller.

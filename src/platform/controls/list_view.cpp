@@ -79,6 +79,17 @@ qint64 ListView::key(int item) const
     return m_model->row(item).key;
 }
 
+void ListView::setWarning(int item, const QString& warning)
+{
+    m_model->setWarning(item, warning);
+}
+
+QString ListView::warning(int item) const
+{
+    checkItem(item);
+    return m_model->row(item).warning;
+}
+
 std::optional<int> ListView::selectedItem() const
 {
     if (!selectionModel() || m_model->filling())

@@ -29,6 +29,9 @@ public:
     void setSubItem(int item, int sub, const QString& text);
     void setKey(int item, qint64 key);
     qint64 key(int item) const;
+    // Why the row deserves a second look; see ListItemsModel::Row::warning.
+    void setWarning(int item, const QString& warning);
+    QString warning(int item) const;
 
     // The selected item, or nothing.
     std::optional<int> selectedItem() const;

@@ -48,6 +48,16 @@ public:
     std::optional<FileId> fileAt(const std::string& path) const override;
     std::optional<FileId> runningFile(const ProcessInfo& process, bool& ended) const override;
 
+    // Tracers of every thread, LD_PRELOAD and LD_AUDIT in the environment,
+    // and the executable mappings of /proc/PID/smaps with their owners
+    // (procfs_inspect.cpp).
+    bool inspectsProcesses() const override { return true; }
+    std::optional<ProcessInside> inspect(const ProcessInfo& process) const override;
+    bool systemPreload() const override;
+    // The file the system preloads into every program, by default
+    // /etc/ld.so.preload.
+    void setSystemPreloadFile(std::string path) { m_preloadFile = std::move(path); }
+
 private:
     struct Held {
         int stat = -1;
@@ -72,6 +82,12 @@ private:
     // saved, file system) is m_reader's.
     bool runsAsReader();
     void release(Held& held);
+    // The root, opened for the lookups that follow a scan.
+    int lookupFd() const;
+    // Reads `path` (relative to lookupFd()) into m_inside; errno on failure.
+    bool readInside(const std::string& path, std::size_t limit) const;
+    // Owner and mode of a mapped file, when it is that very file.
+    void findOwner(const std::string& pid, CodeMapping& mapping) const;
     // m_path holds "<pid>/" followed by `name`, relative to m_rootFd.
     const char* pathOf(const char* name);
 
@@ -95,6 +111,9 @@ private:
     // Open files are kept for this many processes at most (two each).
     std::size_t m_maxHeld = 0;
     bool m_holding = true;
+    std::string m_preloadFile = "/etc/ld.so.preload";
+    mutable std::vector<char> m_inside;
+    mutable std::size_t m_insideLen = 0;
 };
 
 } // namespace zerva

@@ -1,0 +1,45 @@
+#include "trusted/trust_check.h"
+
+#include "trusted/inside_rules.h"
+
+namespace zerva {
+
+TrustCheck::TrustCheck(const ProcessSource& source, TrustMemory& memory)
+    : m_source(source), m_memory(memory), m_sameFile(source), m_now(TrustMemory::Clock::now())
+{
+}
+
+TrustVerdict TrustCheck::verdict(const ProcessInfo& process, const QString& entry)
+{
+    if (!m_sameFile.runs(process, entry))
+        return m_sameFile.running() ? TrustVerdict::OtherFile : TrustVerdict::Unreadable;
+    if (m_sameFile.ended() || !m_source.inspectsProcesses())
+        return TrustVerdict::Trusted;
+    const FileId file = *m_sameFile.running();
+    TrustMemory::Record& record = m_memory.see(process);
+    if (record.verdict != TrustVerdict::Trusted)
+        return record.verdict;
+    if (!record.firstFile)
+        record.firstFile = file;
+    if (*record.firstFile != file || record.firstPath != process.executablePath.value_or(std::string()))
+        return record.verdict = TrustVerdict::LinkChanged;
+    if (!m_systemPreload)
+        m_systemPreload = m_source.systemPreload();
+    if (*m_systemPreload)
+        return TrustVerdict::SystemPreload;
+    if (!m_memory.due(process, record, m_now))
+        return TrustVerdict::Trusted;
+    return inspected(process, record, file);
+}
+
+TrustVerdict TrustCheck::inspected(const ProcessInfo& process, TrustMemory::Record& record, const FileId& file)
+{
+    const std::optional<ProcessInside> inside = m_source.inspect(process);
+    if (!inside)
+        return TrustVerdict::Unreadable;   // asked again at the next refresh
+    record.inspectedAt = m_now;
+    record.verdict = JudgeInside(*inside, file);
+    return record.verdict;
+}
+
+} // namespace zerva

@@ -1,0 +1,40 @@
+#include "trusted/trust_memory.h"
+
+namespace zerva {
+
+void TrustMemory::beginRefresh()
+{
+    ++m_refresh;
+}
+
+void TrustMemory::endRefresh()
+{
+    for (auto it = m_records.begin(); it != m_records.end();) {
+        if (it->second.refresh != m_refresh)
+            it = m_records.erase(it);
+        else
+            ++it;
+    }
+}
+
+TrustMemory::Record& TrustMemory::see(const ProcessInfo& process)
+{
+    Record& r = m_records[process.pid];
+    if (r.refresh == 0 || r.startTime != process.startTime) {
+        r = Record{};
+        r.startTime = process.startTime;
+        r.firstPath = process.executablePath.value_or(std::string());
+    }
+    r.refresh = m_refresh;
+    return r;
+}
+
+bool TrustMemory::due(const ProcessInfo& process, const Record& record, Clock::time_point now) const
+{
+    if (!record.inspectedAt)
+        return true;
+    const auto spread = recheckAfter * (process.pid % 8) / 8;
+    return now - *record.inspectedAt >= recheckAfter + spread;
+}
+
+} // namespace zerva
