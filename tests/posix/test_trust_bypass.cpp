@@ -29,6 +29,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <csignal>
 #include <fcntl.h>
 #include <pthread.h>
@@ -236,6 +237,8 @@ bool rewriteCode(pid_t pid, const QString& program)
         char bytes[16];
         const bool ok = fd >= 0 && ::pread(fd, bytes, sizeof bytes, at) == sizeof bytes
             && ::pwrite(fd, bytes, sizeof bytes, at) == sizeof bytes;
+        if (!ok)
+            qDebug("rewrite: %s", std::strerror(errno));
         if (fd >= 0)
             ::close(fd);
         return ok;
@@ -824,8 +827,10 @@ private Q_SLOTS:
         QVERIFY(process.started());
         if (how == QLatin1String("traced"))
             QVERIFY2(::ptrace(PTRACE_SEIZE, process.pid(), nullptr, nullptr) == 0, "ptrace is not allowed here");
+        // Right after exec the loader is still at work, and the kernel may
+        // refuse the write for a moment.
         if (how == QLatin1String("mem"))
-            QVERIFY(rewriteCode(process.pid(), tool));
+            QVERIFY(waitFor([&] { return rewriteCode(process.pid(), tool); }));
         ListView list;
         listedRow(list, process.pid(), {tool});
         QCOMPARE(warningOf(list, process.pid()), warning);
