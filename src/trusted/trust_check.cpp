@@ -21,7 +21,7 @@ TrustVerdict TrustCheck::verdict(const ProcessInfo& process, const QString& entr
         return record.verdict;
     if (!record.firstFile)
         record.firstFile = file;
-    if (*record.firstFile != file || record.firstPath != process.executablePath.value_or(std::string()))
+    if (record.linkChanged || *record.firstFile != file)
         return record.verdict = TrustVerdict::LinkChanged;
     if (!m_systemPreload)
         m_systemPreload = m_source.systemPreload();

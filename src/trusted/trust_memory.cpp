@@ -24,6 +24,17 @@ TrustMemory::Record& TrustMemory::see(const ProcessInfo& process)
         r = Record{};
         r.startTime = process.startTime;
         r.firstPath = process.executablePath.value_or(std::string());
+        const auto parent = m_records.find(process.parentPid);
+        r.mayExec = process.parentPid != 0 && parent != m_records.end() && parent->second.refresh == m_refresh
+            && parent->second.firstPath == r.firstPath;
+    } else if (process.executablePath && *process.executablePath != r.firstPath) {
+        // Its exec, once, for a child seen before it; otherwise a link set
+        // by hand.
+        if (r.mayExec)
+            r.firstPath = *process.executablePath;
+        else
+            r.linkChanged = true;
+        r.mayExec = false;
     }
     r.refresh = m_refresh;
     return r;

@@ -24,6 +24,11 @@ public:
         std::int64_t startTime = 0;
         std::string firstPath;
         std::optional<FileId> firstFile;
+        // At first sight it ran its parent's program: a child between fork
+        // and exec, whose one change of program is its exec.
+        bool mayExec = false;
+        // Its program link changed otherwise: it is not believed.
+        bool linkChanged = false;
         TrustVerdict verdict = TrustVerdict::Trusted;
         std::optional<Clock::time_point> inspectedAt;
         unsigned refresh = 0;
@@ -40,7 +45,8 @@ public:
     void endRefresh();
     // The process's record, made (with its link as it reads now) at first
     // sight. Every process with a path is seen, so that a link set later
-    // is told from the one it started with.
+    // is told from the one it started with. A parent is best seen before
+    // its children (the platform's order usually does so).
     Record& see(const ProcessInfo& process);
     // Whether the record's inspection is out of date at `now`.
     bool due(const ProcessInfo& process, const Record& record, Clock::time_point now) const;

@@ -58,6 +58,8 @@ struct ProcessInfo {
     // since boot on Linux); 0 when unknown. With pid it names one process
     // across refreshes: a pid taken over by a new process starts anew.
     std::int64_t startTime = 0;
+    // The process that started it; 0 when unknown.
+    std::int64_t parentPid = 0;
 };
 
 // A command line longer than this many bytes (Windows' own limit in

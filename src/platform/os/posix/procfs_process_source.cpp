@@ -228,13 +228,15 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
         const char* v = p;
         while (p < end && *p != ' ' && *p != '\n')
             ++p;
-        if (field != 9 && (field < 19 || field == 21 || field == 23))
+        if (field != 4 && field != 9 && (field < 19 || field == 21 || field == 23))
             continue;
         bool ok = false;
         const std::int64_t value = toInt(std::string_view(v, static_cast<std::size_t>(p - v)), ok);
         if (!ok)
             continue;
-        if (field == 9)
+        if (field == 4)
+            info.parentPid = value;
+        else if (field == 9)
             kernelThread = (static_cast<unsigned long>(value) & KernelThreadFlag) != 0;
         else if (field == 19)
             info.priority = 20 - value;
