@@ -35,11 +35,19 @@ TrustVerdict TrustCheck::verdict(const ProcessInfo& process, const QString& entr
 TrustVerdict TrustCheck::inspected(const ProcessInfo& process, TrustMemory::Record& record, const FileId& file)
 {
     const std::optional<ProcessInside> inside = m_source.inspect(process);
+    const TrustVerdict verdict = inside ? JudgeInside(*inside, file) : TrustVerdict::Unreadable;
+    if (verdict != TrustVerdict::Trusted) {
+        // A process that ended meanwhile leaves nothing (or half its memory)
+        // to read: its path decides, as it did when it ran.
+        bool ended = false;
+        m_source.runningFile(process, ended);
+        if (ended)
+            return TrustVerdict::Trusted;
+    }
     if (!inside)
-        return TrustVerdict::Unreadable;   // asked again at the next refresh
+        return verdict;   // asked again at the next refresh
     record.inspectedAt = m_now;
-    record.verdict = JudgeInside(*inside, file);
-    return record.verdict;
+    return record.verdict = verdict;
 }
 
 } // namespace zerva
