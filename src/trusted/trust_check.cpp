@@ -2,6 +2,9 @@
 
 #include "trusted/inside_rules.h"
 
+#include <chrono>
+#include <thread>
+
 namespace zerva {
 
 TrustCheck::TrustCheck(const ProcessSource& source, TrustMemory& memory)
@@ -34,8 +37,16 @@ TrustVerdict TrustCheck::verdict(const ProcessInfo& process, const QString& entr
 
 TrustVerdict TrustCheck::inspected(const ProcessInfo& process, TrustMemory::Record& record, const FileId& file)
 {
-    const std::optional<ProcessInside> inside = m_source.inspect(process);
-    const TrustVerdict verdict = inside ? JudgeInside(*inside, file) : TrustVerdict::Unreadable;
+    std::optional<ProcessInside> inside = m_source.inspect(process);
+    TrustVerdict verdict = inside ? JudgeInside(*inside, file) : TrustVerdict::Unreadable;
+    // Inside exec, the kernel names the new program before it maps it; a
+    // moment later it is mapped. A forged link stays unmapped, and costs
+    // these waits once in its life.
+    for (int retry = 0; retry < 2 && verdict == TrustVerdict::ProgramNotMapped; ++retry) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        inside = m_source.inspect(process);
+        verdict = inside ? JudgeInside(*inside, file) : TrustVerdict::Unreadable;
+    }
     if (verdict != TrustVerdict::Trusted) {
         // A process that ended meanwhile leaves nothing (or half its memory)
         // to read: its path decides, as it did when it ran.
