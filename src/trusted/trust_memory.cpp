@@ -1,5 +1,7 @@
 #include "trusted/trust_memory.h"
 
+#include <algorithm>
+
 namespace zerva {
 
 void TrustMemory::beginRefresh()
@@ -9,11 +11,14 @@ void TrustMemory::beginRefresh()
 
 void TrustMemory::endRefresh()
 {
+    m_inspected = 0;
     for (auto it = m_records.begin(); it != m_records.end();) {
-        if (it->second.refresh != m_refresh)
+        if (it->second.refresh != m_refresh) {
             it = m_records.erase(it);
-        else
+        } else {
+            m_inspected += it->second.inspectedAt ? 1 : 0;
             ++it;
+        }
     }
 }
 
@@ -42,10 +47,12 @@ TrustMemory::Record& TrustMemory::see(const ProcessInfo& process)
 
 bool TrustMemory::due(const ProcessInfo& process, const Record& record, Clock::time_point now) const
 {
-    if (!record.inspectedAt)
+    if (!record.inspectedAt || recheckAfter.count() == 0)
         return true;
-    const auto spread = recheckAfter * (process.pid % 8) / 8;
-    return now - *record.inspectedAt >= recheckAfter + spread;
+    const std::chrono::milliseconds wait = std::max(
+        recheckAfter, std::chrono::milliseconds(m_inspected * 1000 / std::max(rechecksPerSecond, 1)));
+    const auto spread = wait * (process.pid % 8) / 8;
+    return now - *record.inspectedAt >= wait + spread;
 }
 
 } // namespace zerva

@@ -34,10 +34,15 @@ public:
         unsigned refresh = 0;
     };
 
-    // An inspection is trusted for this long, then repeated; each process
-    // adds up to as much again by its pid, so that processes first seen
-    // together are not all inspected again in the same refresh.
+    // An inspection is trusted for this long (or longer, see
+    // rechecksPerSecond), then repeated; each process adds up to as much
+    // again by its pid, so that processes first seen together are not all
+    // inspected again in the same refresh.
     std::chrono::milliseconds recheckAfter{5000};
+    // With many trusted processes the wait grows, so that no more than this
+    // many are inspected again per second (each inspection reads a few
+    // files: a fraction of a millisecond). 0 for recheckAfter: always.
+    int rechecksPerSecond = 32;
 
     // Marks a new refresh; the records of processes not seen in it are
     // dropped by endRefresh().
@@ -53,6 +58,7 @@ public:
 
 private:
     std::unordered_map<std::int64_t, Record> m_records;
+    std::int64_t m_inspected = 0;   // records with an inspection, at the last refresh
     unsigned m_refresh = 0;
 };
 
