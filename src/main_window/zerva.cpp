@@ -80,7 +80,7 @@ void Zerva::fillAndShow(ListView& fill, ListView& other)
     Trap([&] { fill.adoptSort(other); });
     HiddenCount hidden;
     const int before = fill.count();
-    Trap([&] { hidden = ListProcesses(fill, *m_platform.processes, *m_form.Check1, *m_form.TrList); });
+    Trap([&] { hidden = ListProcesses(fill, *m_platform.processes, *m_form.Check1, *m_form.TrList, &m_trustMemory); });
     // Many processes gone at once: what their rows held goes back to the
     // system, not only to the allocator.
     if (before - fill.count() >= 64)

@@ -2,6 +2,7 @@
 
 #include "main_window/zerva_form.h"
 #include "main_window/zerva_platform.h"
+#include "trusted/trust_memory.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -108,6 +109,8 @@ private:
     QStringList m_pendingAdds;
     std::chrono::steady_clock::time_point m_addDeadline;
     QTimer m_addRetry;
+    // What the trust test learnt of each process, from refresh to refresh.
+    TrustMemory m_trustMemory;
 };
 
 } // namespace zerva

@@ -8,7 +8,8 @@
 #include "process/display_text.h"
 #include "trusted/is_trusted.h"
 #include "trusted/mixed_script.h"
-#include "trusted/same_file.h"
+#include "trusted/trust_check.h"
+#include "trusted/trust_memory.h"
 
 #include <vector>
 
@@ -29,7 +30,8 @@ QString EntryPath(const std::string& raw, const QString& shown)
 
 } // namespace
 
-HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1, const ListView& trList)
+HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1, const ListView& trList,
+                          TrustMemory* memory)
 {
     ListFill fill(list);
     list.clear();
@@ -39,7 +41,10 @@ HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox&
     if (!Trap([&] { source.snapshot(processes); }))
         return hidden;   // an unreachable source leaves the list empty
 
-    SameFile sameFile(source);
+    TrustMemory once;
+    TrustMemory& remembered = memory ? *memory : once;
+    remembered.beginRefresh();
+    TrustCheck trustCheck(source, remembered);
     for (const ProcessInfo& p : processes) {
         // One process that cannot be listed must not cost the others theirs.
         Trap([&] {
@@ -58,9 +63,16 @@ HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox&
             }
             // A process that hid its program gets a full row with an empty
             // path, which nothing trusts.
+            if (p.executablePath)
+                remembered.see(p);   // its first link, for a later change
             const QString path = p.executablePath ? DisplayText(*p.executablePath) : QString();
             QString copy = path;   // IsTrusted lower-cases its argument
-            if (IsTrusted(copy, check1.value(), trList, [&](const QString& entry) { return sameFile.runs(p, entry); })) {
+            TrustVerdict verdict = p.pathSuspect ? TrustVerdict::ProgramHidden : TrustVerdict::Trusted;
+            const auto runsFile = [&](const QString& entry) {
+                verdict = trustCheck.verdict(p, entry);
+                return verdict == TrustVerdict::Trusted;
+            };
+            if (IsTrusted(copy, check1.value(), trList, runsFile)) {
                 ++hidden.trusted;
                 return;
             }
@@ -72,10 +84,13 @@ HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox&
             if (p.executablePath)
                 list.setTag(row, EntryPath(*p.executablePath, path));
             list.setSubItem(row, 2, DetailsBlock(p));
+            if (verdict != TrustVerdict::Trusted)
+                list.addWarning(row, WarningText(verdict));
             if (const QString reason = MixedScriptReason(path); !reason.isEmpty())
                 list.addWarning(row, reason);
         });
     }
+    remembered.endRefresh();
     return hidden;
 }
 

@@ -55,6 +55,8 @@ public:
     void setStarted(int i, qint64 started);
     // Adds a reason to the row's warning (one line each).
     void addWarning(int i, const QString& reason);
+    // Replaces the row's warning.
+    void setWarning(int i, const QString& warning);
     std::optional<int> findKey(qint64 key) const;
 
     // A row's key, made from its text by the caller.
