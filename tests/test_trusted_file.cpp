@@ -173,10 +173,6 @@ private Q_SLOTS:
         QFETCH(QList<int>, rows);
         QFETCH(QByteArray, after);
         QFETCH(Removal, result);
-        // Where the system's code page reads a byte order mark as text (Windows),
-        // it is part of the first entry and goes with it.
-        if (QTest::currentDataTag() == QByteArray("byte order mark stays") && !DecodeConfText(after).isEmpty())
-            after.clear();
         Conf conf(before);
         ListView trList;
         TrustedFile(conf.path).reload(trList);
