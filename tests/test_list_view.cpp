@@ -1,9 +1,36 @@
 #include "platform/controls/list_view.h"
 #include "platform/controls/trap.h"
 
+#include <QScrollBar>
 #include <QtTest>
 
 using namespace zerva;
+
+namespace {
+
+// Rows as "key/stamp text", filled as a refresh fills them.
+void fill(ListView& list, const QStringList& rows)
+{
+    ListFill filling(list);
+    list.clear();
+    for (const QString& r : rows) {
+        const QStringList parts = r.split(' ');
+        const QStringList key = parts[0].split('/');
+        const int i = list.add(parts[1]);
+        list.setKey(i, key[0].toLongLong(), key[1].toLongLong());
+        list.setSubItem(i, 1, parts.value(2));
+    }
+}
+
+QStringList texts(const ListView& list)
+{
+    QStringList out;
+    for (int i = 0; i < list.count(); ++i)
+        out << list.text(i);
+    return out;
+}
+
+} // namespace
 
 class TestListView : public QObject {
     Q_OBJECT
@@ -102,6 +129,78 @@ private Q_SLOTS:
         QCOMPARE(list.height(), 80);
         QVERIFY(Trap([&] { list.setHeightPx(0); }));
         QCOMPARE(list.height(), 0);
+    }
+
+    // A fill hands the views what changed, so a list keeps its selection
+    // and scroll position, and only rows without a key of their own (or
+    // with the same one) cost a reset.
+    void fillShowsOnlyChanges_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<int>("sortColumn");   // -1: the order of the fill
+        QTest::addColumn<QString>("select");     // text of the row selected before
+        QTest::addColumn<QString>("selected");   // and after
+        QTest::addColumn<QString>("expected");   // texts after, in order
+        QTest::addColumn<bool>("reset");
+        const QStringList abc{"1/5 a x", "2/5 b x", "3/5 c x"};
+        QTest::newRow("same rows") << abc << abc << -1 << "b" << "b" << "a b c" << false;
+        QTest::newRow("a text changed") << abc << QStringList{"1/5 a x", "2/5 b y", "3/5 c x"} << -1 << "b" << "b"
+                                        << "a b c" << false;
+        QTest::newRow("a row gone") << abc << QStringList{"1/5 a x", "3/5 c x"} << -1 << "c" << "c" << "a c" << false;
+        QTest::newRow("a row added between") << QStringList{"1/5 a x", "3/5 c x"} << abc << -1 << "c" << "c" << "a b c"
+                                             << false;
+        // A selected row that goes leaves the selection to a neighbour, as
+        // in any single-selection view; a refresh then selects what the
+        // list on show has selected.
+        QTest::newRow("all replaced") << abc << QStringList{"7/5 q x", "8/5 r x"} << -1 << "b" << "0" << "q r"
+                                      << false;
+        // The same id, started anew: another process, whose row is not
+        // the old one's.
+        QTest::newRow("id taken by a new process") << abc << QStringList{"1/5 a x", "2/6 b x", "3/5 c x"} << -1
+                                                   << "b" << "c" << "a b c" << false;
+        QTest::newRow("sorted: a changed text moves its row")
+            << abc << QStringList{"1/5 a x", "2/5 z x", "3/5 c x"} << 0 << "b" << "z" << "a c z" << false;
+        QTest::newRow("sorted: a row added") << abc << QStringList{"1/5 a x", "2/5 b x", "3/5 c x", "4/5 B x"} << 0
+                                             << "c" << "c" << "a b B c" << false;
+        QTest::newRow("shared keys reset") << abc << QStringList{"1/5 a x", "1/5 b x"} << -1 << "b" << "" << "a b"
+                                           << true;
+    }
+    void fillShowsOnlyChanges()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, after);
+        QFETCH(int, sortColumn);
+        QFETCH(QString, select);
+        QFETCH(QString, selected);
+        QFETCH(QString, expected);
+        QFETCH(bool, reset);
+        // Rows enough to scroll ahead of the ones that change.
+        QStringList lead;
+        for (int i = 0; i < 300; ++i)
+            lead << QStringLiteral("%1/1 %2").arg(1000 + i).arg(sortColumn < 0 ? QStringLiteral("0") : QStringLiteral("!"));
+        ListView list;
+        list.setColumns({"Dosya", "Path", "Modules"});
+        list.resize(200, 200);
+        if (sortColumn >= 0)
+            list.sortByColumn(sortColumn, Qt::AscendingOrder);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        fill(list, lead + before);
+        const int pick = texts(list).indexOf(select);
+        list.selectionModel()->setCurrentIndex(list.model()->index(pick, 0),
+                                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        list.verticalScrollBar()->setValue(100);
+
+        QSignalSpy resets(list.model(), &QAbstractItemModel::modelReset);
+        fill(list, lead + after);
+        QCOMPARE(texts(list).mid(300).join(' '), expected);
+        QCOMPARE(resets.count(), reset ? 1 : 0);
+        QCOMPARE(list.selectedItem() ? list.text(*list.selectedItem()) : QString(), selected);
+        if (!reset && selected == select)   // a moved selection scrolls to itself
+            QCOMPARE(list.verticalScrollBar()->value(), 100);
+        for (int i = 0; i < list.count(); ++i)   // the views read what the items hold
+            QCOMPARE(list.model()->index(i, 1).data().toString(), list.subItem(i, 1));
     }
 
     void fillSortsOnce()

@@ -5,6 +5,7 @@
 #include "platform/controls/list_view.h"
 #include "platform/controls/trap.h"
 #include "process/list_processes.h"
+#include "process/row_texts.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -14,7 +15,7 @@
 namespace zerva {
 
 Zerva::Zerva(ZervaPlatform platform, QWidget* parent)
-    : QMainWindow(parent), m_platform(std::move(platform))
+    : QMainWindow(parent), m_platform(std::move(platform)), m_rowTexts(std::make_unique<RowTexts>())
 {
     setObjectName(QStringLiteral("Zerva"));
     m_form.setupUi(this, m_platform.refreshIntervalMs);
@@ -35,7 +36,7 @@ Zerva::Zerva(ZervaPlatform platform, QWidget* parent)
 
 Zerva::~Zerva() = default;
 
-void Zerva::Form_Load()
+void Zerva::Form_Load(FirstRefresh first)
 {
     DoEvents();
     setWindowTitle(QStringLiteral("Zerva V1.0"));
@@ -43,7 +44,23 @@ void Zerva::Form_Load()
     Trap([&] { startBanner(); });
     Trap([&] { loadTrusted(); });
     Trap([&] { m_form.Check2->setValue(CheckBox::Ticked); });   // enables Timer1
-    Trap([&] { cmdRefresh_Click(); });
+    if (first == FirstRefresh::InLoad) {
+        Trap([&] { cmdRefresh_Click(); });
+        return;
+    }
+    // The label's design text is not a count: nothing until the first one.
+    Trap([&] { m_form.lblOS->clear(); });
+    m_refreshOnPaint = true;
+}
+
+void Zerva::paintEvent(QPaintEvent* event)
+{
+    QMainWindow::paintEvent(event);
+    if (!m_refreshOnPaint)
+        return;
+    m_refreshOnPaint = false;
+    // After this frame has reached the screen.
+    QTimer::singleShot(0, this, [this] { Trap([&] { cmdRefresh_Click(); }); });
 }
 
 void Zerva::cmdRefresh_Click()
@@ -65,7 +82,7 @@ void Zerva::fillAndShow(ListView& fill, ListView& other)
     const bool hadFocus = other.hasFocus();
 
     Trap([&] { fill.adoptSort(other); });
-    Trap([&] { ListProcesses(fill, *m_platform.processes, *m_form.Check1, *m_form.TrList); });
+    Trap([&] { ListProcesses(fill, *m_platform.processes, *m_form.Check1, *m_form.TrList, m_rowTexts.get()); });
     Trap([&] { fill.adoptSelection(other); });
     // BufList's visibility is always set before List1's.
     Trap([&] { bufList.setVisible(&fill == &bufList); });

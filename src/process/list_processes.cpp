@@ -4,8 +4,7 @@
 #include "platform/controls/list_view.h"
 #include "platform/os/process_source.h"
 #include "platform/controls/trap.h"
-#include "process/details_block.h"
-#include "process/display_text.h"
+#include "process/row_texts.h"
 #include "trusted/is_trusted.h"
 #include "trusted/same_file.h"
 
@@ -13,7 +12,8 @@
 
 namespace zerva {
 
-void ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1, const ListView& trList)
+void ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1, const ListView& trList,
+                   RowTexts* texts)
 {
     ListFill fill(list);
     list.clear();
@@ -22,29 +22,32 @@ void ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1
     if (!Trap([&] { source.snapshot(processes); }))
         return;   // an unreachable source leaves the list empty
 
+    RowTexts once;
+    RowTexts& made = texts ? *texts : once;
+
     SameFile sameFile(source);
     for (const ProcessInfo& p : processes) {
         // One process that cannot be listed must not cost the others theirs.
         Trap([&] {
             // The caption is decoded only for rows that are really added.
-            const auto caption = [&] { return p.caption ? DisplayText(*p.caption) : QString(); };
             if (!p.executablePath && !p.pathSuspect) {
                 if (check1.value() == 1)
-                    list.setKey(list.add(caption()), p.pid);
+                    list.setKey(list.add(made.caption(p)), p.pid, p.startTime);
                 return;
             }
             // A process that hid its program gets a full row with an empty
             // path, which nothing trusts.
-            const QString path = p.executablePath ? DisplayText(*p.executablePath) : QString();
+            const QString& path = made.path(p);
             QString copy = path;   // IsTrusted lower-cases its argument
             if (IsTrusted(copy, check1.value(), trList, [&](const QString& entry) { return sameFile.runs(p, entry); }))
                 return;
-            const int row = list.add(caption());
-            list.setKey(row, p.pid);
+            const int row = list.add(made.caption(p));
+            list.setKey(row, p.pid, p.startTime);
             list.setSubItem(row, 1, path);
-            list.setSubItem(row, 2, DetailsBlock(p));
+            list.setSubItem(row, 2, made.details(p));
         });
     }
+    made.sweep();
 }
 
 } // namespace zerva

@@ -12,8 +12,9 @@
 namespace zerva {
 
 // The items of one list view: a text and two sub-items per row, plus a
-// hidden key (the process id of a process row). Rows are plain values, so a
-// list of a thousand processes costs three strings each and no widgets.
+// hidden key (the process id of a process row, and its start time, which
+// tells apart two processes that had the same id). Rows are plain values, so
+// a list of a thousand processes costs three strings each and no widgets.
 class ListItemsModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -21,15 +22,19 @@ public:
         QString text;
         QString sub[2];
         qint64 key = -1;
+        qint64 stamp = -1;
     };
 
     explicit ListItemsModel(QObject* parent = nullptr);
 
     void setHeaders(const QStringList& headers);
 
-    // Filling: between beginFill() and endFill() rows are added without a
-    // signal per row; endFill() sorts (when a sort is set) and resets the
-    // views once.
+    // Filling: between beginFill() and endFill() the item operations work
+    // on a new set of rows while the views go on showing the old one.
+    // endFill() sorts the new rows (when a sort is set) and hands them to
+    // the views as the difference from the old ones: rows removed, inserted,
+    // moved and changed, matched by their keys. Only rows without a key of
+    // their own (no key, or one that two rows share) reset the views.
     void beginFill();
     void endFill();
     bool filling() const { return m_filling; }
@@ -37,12 +42,12 @@ public:
     void clear();
     int add(const QString& text);
     // Room for `rows` rows in all, so that a long fill does not move them.
-    void reserve(qsizetype rows) { m_rows.reserve(static_cast<std::size_t>(rows)); }
-    int count() const { return static_cast<int>(m_rows.size()); }
-    const Row& row(int i) const { return m_rows.at(static_cast<std::size_t>(i)); }
+    void reserve(qsizetype rows) { items().reserve(static_cast<std::size_t>(rows)); }
+    int count() const { return static_cast<int>(items().size()); }
+    const Row& row(int i) const { return items().at(static_cast<std::size_t>(i)); }
     void setSubItem(int i, int sub, const QString& text);
-    void setKey(int i, qint64 key);
-    std::optional<int> findKey(qint64 key) const;
+    void setKey(int i, qint64 key, qint64 stamp = -1);
+    std::optional<int> findKey(qint64 key, qint64 stamp) const;
 
     // A row's key, made from its text by the caller.
     using KeyOf = QString (*)(const QString& text);
@@ -67,10 +72,19 @@ public:
     void sort(int column, Qt::SortOrder order) override;
 
 private:
-    void sortRows();
+    // The rows the item operations work on: the new ones while filling.
+    std::vector<Row>& items() { return m_filling ? m_next : m_rows; }
+    const std::vector<Row>& items() const { return m_filling ? m_next : m_rows; }
+    void sortRows(std::vector<Row>& rows) const;
+    void publish(std::vector<Row>&& next);
+    // Puts row perm[i] at i, keeping the views' selection on its rows.
+    void reorder(const std::vector<int>& perm);
     void changed();
 
+    // The rows the views show.
     std::vector<Row> m_rows;
+    // The rows of a fill in progress.
+    std::vector<Row> m_next;
     QStringList m_headers;
     bool m_filling = false;
     int m_sortColumn = -1;

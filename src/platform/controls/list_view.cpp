@@ -68,9 +68,9 @@ void ListView::setSubItem(int item, int sub, const QString& text)
     m_model->setSubItem(item, sub, text);
 }
 
-void ListView::setKey(int item, qint64 key)
+void ListView::setKey(int item, qint64 key, qint64 stamp)
 {
-    m_model->setKey(item, key);
+    m_model->setKey(item, key, stamp);
 }
 
 qint64 ListView::key(int item) const
@@ -123,12 +123,16 @@ void ListView::adoptSort(const ListView& other)
 
 void ListView::adoptSelection(const ListView& other)
 {
+    // This list keeps the rows it had where they are still listed, and with
+    // them its own selection: the other list's selection replaces it.
     const std::optional<int> theirs = other.selectedItem();
-    if (!theirs)
+    const ListItemsModel::Row* row = theirs ? &other.items().row(*theirs) : nullptr;
+    const std::optional<int> mine = row ? m_model->findKey(row->key, row->stamp) : std::nullopt;
+    if (!mine) {
+        if (selectionModel())
+            selectionModel()->clear();
         return;
-    const std::optional<int> mine = m_model->findKey(other.key(*theirs));
-    if (!mine)
-        return;
+    }
     // Done while this list is hidden, so selecting does not scroll it.
     const QModelIndex index = m_model->index(*mine, 0);
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);

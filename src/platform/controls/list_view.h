@@ -27,7 +27,8 @@ public:
     QString text(int item) const;
     QString subItem(int item, int sub) const;
     void setSubItem(int item, int sub, const QString& text);
-    void setKey(int item, qint64 key);
+    // A row's hidden key: a process's id and start time (-1: unknown).
+    void setKey(int item, qint64 key, qint64 stamp = -1);
     qint64 key(int item) const;
 
     // The selected item, or nothing.

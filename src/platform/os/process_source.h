@@ -45,6 +45,9 @@ namespace zerva {
 // of protected system processes, never sets it.
 struct ProcessInfo {
     std::int64_t pid = 0;
+    // When the process started, in the platform's own units; with pid it
+    // tells apart two processes that had the same number. -1: unknown.
+    std::int64_t startTime = -1;
     std::optional<std::string> caption;
     std::optional<std::string> executablePath;
     std::optional<std::int64_t> priority;
