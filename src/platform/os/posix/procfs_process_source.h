@@ -21,10 +21,11 @@ namespace zerva {
 // stays bound to its process: once that has ended, reading fails, and the
 // number is opened anew (a process that has taken it over gets files of
 // its own). At most KeptFilesBudget files are kept open, whatever file limit
-// the program inherited; beyond that, files are opened per scan. The budget
-// covers both files of 8192 processes: opening and closing them again would
-// cost two fifths of a scan. A kept stat file holds a page of the kernel's
-// memory, a command line file a few hundred bytes.
+// the program inherited (and within its hard limit); beyond that, files are
+// opened per scan. The budget covers both files of 16384 processes: opening
+// and closing them at every scan would cost two fifths of it. A kept stat
+// file holds a page of the kernel's memory, a command line file a few
+// hundred bytes.
 //
 // A process whose program cannot be read although this program may inspect
 // it (`reader` is root, or the process runs under `reader` alone) and that
@@ -35,7 +36,7 @@ namespace zerva {
 // program, and the file test could not tell.
 class ProcfsProcessSource : public ProcessSource {
 public:
-    static constexpr std::size_t KeptFilesBudget = 16384;
+    static constexpr std::size_t KeptFilesBudget = 32768;
 
     // `reader`: the user whose view is taken; by default this program's
     // effective user.
