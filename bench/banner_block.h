@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 
 namespace zerva::bench {
 
@@ -8,11 +9,14 @@ namespace zerva::bench {
 // fetches `page` from a server on 127.0.0.1, lays it out and paints it: the
 // longest gap between two ticks of a 1 ms timer, from the navigation until
 // the page has been shown for a while.
+// `images` are served too, by path, as JPEG. The banner is then closed:
+// closedInMs is how long that took.
 struct BannerBlock {
     double worstMs = 0;
     double shownAfterMs = -1;   // -1: never shown
+    double closedInMs = 0;
 };
 
-BannerBlock MeasureBannerBlock(const QByteArray& page);
+BannerBlock MeasureBannerBlock(const QByteArray& page, const QHash<QByteArray, QByteArray>& images = {});
 
 } // namespace zerva::bench

@@ -8,16 +8,20 @@
 // Environment: ZERVA_BENCH_SLEEPERS (1000), ZERVA_BENCH_ROUNDS (40),
 // ZERVA_BENCH_SOAK (10000 refreshes), ZERVA_BENCH_STARTS (5), and for
 // profiling ZERVA_BENCH_ONLY (the names of the cases to run, separated by
-// semicolons).
+// semicolons, or "banner" for the banner pages alone, "memory" for Zerva's
+// memory with long command lines).
 
 #include "banner_block.h"
+#include "fakes/jpeg_bomb.h"
 #include "floor_scan.h"
 #include "kvr_load.h"
+#include "long_command_lines.h"
 #include "measure.h"
 #include "sleepers.h"
 #include "startup.h"
 
 #include "main_window/zerva.h"
+#include "platform/banner/light_banner.h"
 #include "platform/controls/check_box.h"
 #include "platform/controls/list_view.h"
 #include "platform/os/system_process_source.h"
@@ -33,6 +37,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 using namespace zerva;
@@ -104,7 +109,33 @@ void hostileBanners()
         std::printf("banner, 1 MiB page of %-20s shown after %6.0f ms, longest UI-thread block %5.1f ms\n", p.name,
                     b.shownAfterMs, b.worstMs);
     }
+    // A progressive JPEG of 60000 empty scans: under a megabyte, seconds to
+    // decode. The page asks for as many different ones as it may.
+    const QByteArray bomb = test::ProgressiveJpegBomb(1024, 1024, 60000);
+    QByteArray bombPage = "Reklam";
+    QHash<QByteArray, QByteArray> bombs;
+    for (int i = 0; i < LightBanner::kMaxResources; ++i) {
+        const QByteArray path = "/bomb" + QByteArray::number(i) + ".jpg";
+        bombPage += "<img src=" + path + ">";
+        bombs.insert(path, bomb);
+    }
+    const BannerBlock b = MeasureBannerBlock(bombPage, bombs);
+    worst = std::max(worst, b.worstMs);
+    std::printf("banner, %d decoder bombs (%.0f KB each) shown after %6.0f ms, longest UI-thread block %5.1f ms, "
+                "closed in %.1f ms\n",
+                int(bombs.size()), double(bomb.size()) / 1e3, b.shownAfterMs, b.worstMs, b.closedInMs);
     std::printf("banner: worst UI-thread block %.1f ms over the hostile pages\n", worst);
+}
+
+// Zerva itself, refreshing on its own, while 1500 processes with 32 KB
+// command lines come and go.
+void longCommandLines()
+{
+    const LongCommandLines m = MeasureLongCommandLines(ZERVA_EXE, envInt("ZERVA_BENCH_LONG", 1500), 32 * 1024);
+    std::printf("memory: Zerva resident %.1f MB at first, %.1f MB at most with %d processes of 32 KB command "
+                "lines, %.1f MB 10 s after they ended (%+.1f %% of the first)\n",
+                double(m.baselineKiB) / 1024, double(m.duringKiB) / 1024, m.started, double(m.afterKiB) / 1024,
+                100.0 * double(m.afterKiB - m.baselineKiB) / double(std::max(1L, m.baselineKiB)));
 }
 
 } // namespace
@@ -204,6 +235,14 @@ int main(int argc, char* argv[])
         {"trust test, 10000 (10 running)", [&] { trustPass(running10k); }, {}, {}},
         {"ListProcesses, 10000 (10 run.)", [&] { ListProcesses(hidden, *source, check1, running10k, &texts); }, {}, {}},
     };
+    if (const char* only = std::getenv("ZERVA_BENCH_ONLY"); only && std::string(only) == "banner") {
+        hostileBanners();
+        return 0;
+    }
+    if (const char* only = std::getenv("ZERVA_BENCH_ONLY"); only && std::string(only) == "memory") {
+        longCommandLines();
+        return 0;
+    }
     if (const char* only = std::getenv("ZERVA_BENCH_ONLY")) {
         // One name, or several separated by semicolons.
         const QStringList names = QString::fromLocal8Bit(only).split(QLatin1Char(';'));
@@ -249,6 +288,7 @@ int main(int argc, char* argv[])
         std::printf("soak: %d refreshes, resident %ld KiB before, %ld KiB after, growth %ld KiB\n", soak, before,
                     after, after - before);
     }
+    longCommandLines();
     largeKvr();
     hostileBanners();
     std::printf("refresh/floor = %.2f (cpu; wall %.2f)\n", refresh.medianCpuMs() / floor.medianCpuMs(),

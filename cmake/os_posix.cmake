@@ -13,6 +13,8 @@ set(ZERVA_POSIX_CODEC_SOURCES
 set(ZERVA_OS_SOURCES
   ${ZERVA_POSIX_CODEC_SOURCES}
   src/platform/os/posix/posix_conf_file.cpp
+  src/platform/os/posix/posix_memory.cpp
+  src/platform/os/posix/posix_path_spelling.cpp
   src/platform/os/posix/posix_shell.cpp
   src/platform/os/posix/posix_shell.h
   src/platform/os/posix/procfs_process_source.cpp

@@ -5,9 +5,17 @@
 # and builds them into the console test it runs under Wine, so keep it a
 # plain list of paths.
 set(ZERVA_WINDOWS_PLAIN_SOURCES
+  src/platform/os/windows/dos_device_paths.cpp
+  src/platform/os/windows/dos_device_paths.h
+  src/platform/os/windows/nt_dll.cpp
+  src/platform/os/windows/nt_dll.h
+  src/platform/os/windows/nt_process_source.cpp
+  src/platform/os/windows/nt_process_source.h
   src/platform/os/windows/win_code_page.cpp
   src/platform/os/windows/win_code_page.h
   src/platform/os/windows/win_conf_file.cpp
+  src/platform/os/windows/win_memory.cpp
+  src/platform/os/windows/win_path_spelling.cpp
   src/platform/os/windows/win_shell.cpp
   src/platform/os/windows/win_shell.h
   src/platform/os/windows/wmi_process_source.cpp

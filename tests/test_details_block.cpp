@@ -49,6 +49,29 @@ private Q_SLOTS:
                                 "Aciklama: bash\r\n"));
     }
 
+    void wholeCommandLine_data()
+    {
+        QTest::addColumn<QByteArray>("whole");   // "-": none
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("read") << QByteArray("tool --all\nof it") << "tool --all\\nof it";
+        QTest::newRow("gone: the head") << QByteArray("-") << "tool --a...";
+    }
+    void wholeCommandLine()
+    {
+        QFETCH(QByteArray, whole);
+        QFETCH(QString, shown);
+        ProcessInfo p;
+        p.commandLine = "tool --a...";
+        p.name = "tool";
+        const std::optional<std::string> read =
+            whole == "-" ? std::nullopt : std::optional<std::string>(whole.toStdString());
+        p.commandLine = read.value_or(*p.commandLine);
+        const QString expected = DetailsBlock(p);
+        p.commandLine = "tool --a...";
+        QCOMPARE(WithCommandLine(DetailsBlock(p), read), expected);
+        QVERIFY(expected.contains(QLatin1String("Komut satiri: ") + shown + QLatin1String("\r\n")));
+    }
+
     void displayText_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -69,6 +92,36 @@ private Q_SLOTS:
         QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80") << "\\xED\\xA0\\x80";
         QTest::newRow("sequence cut at the end") << QByteArray("cut \xc3") << "cut \\xC3";
         QTest::newRow("lead byte before ASCII") << QByteArray("\xe2(x") << "\\xE2(x";
+        // Look-alikes of "sleep": each draws nothing or a blank.
+        const struct {
+            const char* name;
+            const char* utf8;
+            const char* escaped;
+        } lookAlikes[] = {
+            {"no-break space", "\xc2\xa0", "\\xC2\\xA0"},
+            {"ideographic space", "\xe3\x80\x80", "\\xE3\\x80\\x80"},
+            {"en quad", "\xe2\x80\x80", "\\xE2\\x80\\x80"},
+            {"zero width space", "\xe2\x80\x8b", "\\xE2\\x80\\x8B"},
+            {"zero width joiner", "\xe2\x80\x8d", "\\xE2\\x80\\x8D"},
+            {"combining grapheme joiner", "\xcd\x8f", "\\xCD\\x8F"},
+            {"variation selector 16", "\xef\xb8\x8f", "\\xEF\\xB8\\x8F"},
+            {"variation selector 17", "\xf3\xa0\x84\x80", "\\xF3\\xA0\\x84\\x80"},
+            {"Hangul filler", "\xe3\x85\xa4", "\\xE3\\x85\\xA4"},
+            {"Hangul choseong filler", "\xe1\x85\x9f", "\\xE1\\x85\\x9F"},
+            {"halfwidth Hangul filler", "\xef\xbe\xa0", "\\xEF\\xBE\\xA0"},
+            {"Mongolian vowel separator", "\xe1\xa0\x8e", "\\xE1\\xA0\\x8E"},
+            {"word joiner", "\xe2\x81\xa0", "\\xE2\\x81\\xA0"},
+            {"left-to-right isolate", "\xe2\x81\xa6", "\\xE2\\x81\\xA6"},
+            {"tag letter", "\xf3\xa0\x81\x81", "\\xF3\\xA0\\x81\\x81"},
+            {"braille blank", "\xe2\xa0\x80", "\\xE2\\xA0\\x80"},
+            {"private use", "\xee\x80\x80", "\\xEE\\x80\\x80"},
+            {"unassigned", "\xf0\xaf\xa8\xa0", "\\xF0\\xAF\\xA8\\xA0"},
+        };
+        for (const auto& l : lookAlikes)
+            QTest::newRow(l.name) << QByteArray("sle") + l.utf8 + "ep" << QString::fromLatin1("sle%1ep").arg(QLatin1String(l.escaped));
+        QTest::newRow("blanks at either end") << QByteArray("  sleep  x ") << "\\x20\\x20sleep  x\\x20";
+        QTest::newRow("only blanks") << QByteArray("  ") << "\\x20\\x20";
+        QTest::newRow("braille letter stays") << QByteArray("\xe2\xa0\x81") << QString::fromUtf8("\xe2\xa0\x81");
         QTest::newRow("backslash stands for itself") << QByteArray("c:\\x41\\new") << "c:\\x41\\new";
     }
     void displayText()

@@ -1,5 +1,6 @@
 #include "platform/controls/list_view.h"
 #include "trusted/is_trusted.h"
+#include "trusted/mixed_script.h"
 
 #include <QtTest>
 
@@ -55,8 +56,36 @@ private Q_SLOTS:
                                                            << "/usr/bin/tool" << 0 << true
                                                            << QStringList{"/usr/bin/tool"} << 2;
         QTest::newRow("ticked asks nothing") << explorer << "c:\\windows\\explorer.exe" << 1 << false << all << 0;
+        // "sl\u0435ep": a Cyrillic e among Latin letters.
+        const QString lookAlike = QString::fromUtf8("/opt/araclar/sl\u0435ep");
+        QTest::newRow("look-alike, Latin entry") << QStringList{"/opt/araclar/sleep"} << lookAlike << 0 << false << all << 0;
+        QTest::newRow("look-alike, its own entry") << QStringList{lookAlike} << lookAlike << 0 << true << all << 1;
+        QTest::newRow("look-alike, its entry in capitals")
+            << QStringList{lookAlike.toUpper()} << lookAlike << 0 << false << all << 0;
         QTest::newRow("turkish letters") << QStringList{"/opt/ÇALIŞ/x"} << "/opt/çaliş/x" << 0 << true << all << -1;
     }
+    void mixedScript_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("reason");   // empty: none; else a word the reason holds
+        QTest::newRow("Latin") << "/usr/bin/sleep" << "";
+        QTest::newRow("Turkish letters") << QString::fromUtf8("/opt/çalış/ağ") << "";
+        QTest::newRow("all Cyrillic") << QString::fromUtf8("/opt/\u0441\u043f\u0430\u0442\u044c") << "";
+        QTest::newRow("Cyrillic folder, Latin file") << QString::fromUtf8("/opt/\u0441\u043f/sleep") << "";
+        QTest::newRow("Cyrillic e in sleep") << QString::fromUtf8("/opt/sl\u0435ep") << "Kiril";
+        QTest::newRow("Greek omicron in a folder") << QString::fromUtf8("c:\\t\u03bfols\\x.exe") << "Yunan";
+        QTest::newRow("Kelvin sign is Latin") << QString::fromUtf8("/opt/\u212Ait") << "";
+        QTest::newRow("digits and Cyrillic") << QString::fromUtf8("/opt/\u04352") << "";
+    }
+    void mixedScript()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, reason);
+        const QString got = MixedScriptReason(path);
+        QCOMPARE(got.isEmpty(), reason.isEmpty());
+        QVERIFY2(got.contains(reason), qPrintable(got));
+    }
+
     void rows()
     {
         QFETCH(QStringList, entries);

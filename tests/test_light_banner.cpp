@@ -1,6 +1,8 @@
 #include "fakes/fake_shell.h"
+#include "fakes/jpeg_bomb.h"
 #include "fakes/tiny_http_server.h"
 #include "platform/banner/banner_html.h"
+#include "platform/banner/image_decode.h"
 #include "platform/banner/light_banner.h"
 
 #include <QBuffer>
@@ -113,34 +115,62 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("page");
         QTest::addColumn<int>("layouts");
         QTest::addColumn<int>("shownImages");
+        QTest::addColumn<int>("requests");
         const QByteArray deep = QByteArray("<div><b>").repeated(131'000) + "Reklam";
-        QTest::newRow("1 MiB, deeply nested") << deep.left(LightBanner::kMaxBytes - 16) + "Reklam" << 1 << 0;
+        QTest::newRow("1 MiB, deeply nested") << deep.left(LightBanner::kMaxBytes - 16) + "Reklam" << 1 << 0 << 1;
         QTest::newRow("three images and one too large")
-            << QByteArray("<img src=a.png><img src=b.png><img src=c.png><img src=huge.png>Reklam") << 2 << 3;
+            << QByteArray("<img src=a.png><img src=b.png><img src=c.png><img src=huge.png>Reklam") << 2 << 3 << 5;
+        // Its scans are counted before it is decoded: it is left out.
+        QTest::newRow("a progressive JPEG of many scans")
+            << QByteArray("<img src=a.png><img src=bomb.jpg>Reklam") << 2 << 1 << 3;
     }
     void hostilePages()
     {
         QFETCH(QByteArray, page);
         QFETCH(int, layouts);
         QFETCH(int, shownImages);
+        QFETCH(int, requests);
         TinyHttpServer server;
         server.pages["/ad.php"] = {"text/html", page};
         for (const char* name : {"/a.png", "/b.png", "/c.png"})
             server.pages[name] = {"image/png", Png(20, 10)};
         server.pages["/huge.png"] = {"image/png", Png(BannerHtml::kMaxImagePx + 1, 1)};
+        server.pages["/bomb.jpg"] = {"image/jpeg", ProgressiveJpegBomb(64, 64, ImageDecode::kMaxJpegScans)};
         LightBanner banner(nullptr, nullptr);
         int changes = 0;
         connect(&banner, &QTextEdit::textChanged, &banner, [&] { ++changes; });
         banner.Navigate(server.url("/ad.php"));
         QTRY_VERIFY(banner.toPlainText().endsWith(QStringLiteral("Reklam")));
-        QTRY_COMPARE(server.requested.size(), shownImages ? 5 : 1);
+        QTRY_COMPARE(server.requested.size(), requests);
         QTest::qWait(200);
         QCOMPARE(changes, layouts);
         int shown = 0;
-        for (const char* name : {"/a.png", "/b.png", "/c.png", "/huge.png"})
+        for (const char* name : {"/a.png", "/b.png", "/c.png", "/huge.png", "/bomb.jpg"})
             shown += banner.loadResource(QTextDocument::ImageResource, QUrl(server.url(name))).isNull() ? 0 : 1;
         QCOMPARE(shown, shownImages);
         QVERIFY(banner.document()->blockCount() <= BannerHtml::kMaxElements + 1);
+    }
+
+    void imageDecode_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("scans");
+        QTest::addColumn<bool>("decoded");
+        QTest::newRow("PNG") << Png(20, 10) << 0 << true;
+        QTest::newRow("baseline JPEG") << Jpeg(40, 30) << 1 << true;
+        QTest::newRow("progressive, scans at the limit")
+            << ProgressiveJpegBomb(40, 30, ImageDecode::kMaxJpegScans - 1) << ImageDecode::kMaxJpegScans << true;
+        QTest::newRow("one scan more") << ProgressiveJpegBomb(40, 30, ImageDecode::kMaxJpegScans)
+                                       << ImageDecode::kMaxJpegScans + 1 << false;
+        QTest::newRow("cut short") << Jpeg(40, 30).left(200) << 0 << false;
+    }
+    void imageDecode()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, scans);
+        QFETCH(bool, decoded);
+        QCOMPARE(ImageDecode::JpegScans(bytes), scans);
+        QCOMPARE(!ImageDecode::Decode(bytes).isNull(), decoded);
     }
 
     void staysBlackAndEmptyWithoutAPage_data()

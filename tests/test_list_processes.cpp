@@ -19,20 +19,27 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("check1");
         QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QString>("hidden");
         // trusted "/bin/t", another file behind "/bin/t" "i", plain "/bin/p",
-        // no path "kthread", empty path "e", a hidden path "hid"
-        QTest::newRow("unticked") << 0 << QStringList{"i", "p", "e", "hid"};
-        QTest::newRow("ticked") << 1 << QStringList{"t", "i", "p", "kthread", "e", "hid"};
+        // no path "kthread", empty path "e", a hidden path "hid", a kernel
+        // thread "kt", an ending process "z"
+        QTest::newRow("unticked") << 0 << QStringList{"i", "p", "e", "hid"}
+                                  << "4 gizli: 1 guvenilir, 1 bakilamayan, 1 cekirdek is parcacigi, 1 sonlanmakta olan";
+        QTest::newRow("ticked") << 1 << QStringList{"t", "i", "p", "kthread", "e", "hid", "kt", "z"} << "0 gizli";
     }
     void whichProcessesAreListed()
     {
         QFETCH(int, check1);
         QFETCH(QStringList, rows);
+        QFETCH(QString, hidden);
         FakeProcessSource source;
         source.processes = {MakeProcess(1, "t", "/bin/T"), MakeProcess(5, "i", "/bin/t"),
                             MakeProcess(2, "p", "/bin/p"), MakeProcess(3, "kthread", std::nullopt),
-                            MakeProcess(4, "e", ""), MakeProcess(6, "hid", std::nullopt)};
-        source.processes.back().pathSuspect = true;
+                            MakeProcess(4, "e", ""), MakeProcess(6, "hid", std::nullopt),
+                            MakeProcess(7, "kt", std::nullopt), MakeProcess(8, "z", std::nullopt)};
+        source.processes[5].pathSuspect = true;
+        source.processes[6].noProgram = ProcessInfo::NoProgram::KernelThread;
+        source.processes[7].noProgram = ProcessInfo::NoProgram::Ending;
         source.identifies = true;
         source.files = {{"/bin/t", FileId{1, 10}}};
         source.running = {{1, FileId{1, 10}}, {5, FileId{1, 11}}};
@@ -40,7 +47,7 @@ private Q_SLOTS:
         trList.add("/bin/t");
         CheckBox box(QString{});
         box.setValue(check1);
-        ListProcesses(list, source, box, trList);
+        QCOMPARE(HiddenText(ListProcesses(list, source, box, trList)), hidden);
         QCOMPARE(ListTexts(list), rows);
     }
 
@@ -48,14 +55,15 @@ private Q_SLOTS:
     {
         FakeProcessSource source;
         source.processes = {MakeProcess(7, "Cap", "/Opt/App/Cap"), MakeProcess(8, "k", std::nullopt),
-                            MakeProcess(9, "e", ""), MakeProcess(10, "a\nb", std::nullopt)};
-        source.processes.back().pathSuspect = true;
+                            MakeProcess(9, "e", ""), MakeProcess(10, "a\nb", std::nullopt),
+                            MakeProcess(11, "x", "/opt/\xff"), MakeProcess(12, "y", "/opt/\u200ey")};
+        source.processes[3].pathSuspect = true;
         ListView list, trList;
         trList.add("/other");
         CheckBox box(QString{});
         box.setValue(1);
         ListProcesses(list, source, box, trList);
-        QCOMPARE(list.count(), 4);
+        QCOMPARE(list.count(), 6);
         // Path keeps its letter case; the trust test works on a copy.
         QCOMPARE(list.subItem(0, 1), QStringLiteral("/Opt/App/Cap"));
         QCOMPARE(list.subItem(0, 2), DetailsBlock(source.processes[0]));
@@ -71,6 +79,14 @@ private Q_SLOTS:
         QCOMPARE(list.text(3), QStringLiteral("a\\nb"));
         QCOMPARE(list.subItem(3, 1), QString());
         QCOMPARE(list.subItem(3, 2), DetailsBlock(source.processes[3]));
+        // The tag keeps the path as reported, for a trusted entry; a path
+        // that is not UTF-8 can be none.
+        QCOMPARE(list.tag(0), QStringLiteral("/Opt/App/Cap"));
+        QCOMPARE(list.tag(1), QString());
+        QCOMPARE(list.subItem(4, 1), QStringLiteral("/opt/\\xFF"));
+        QCOMPARE(list.tag(4), QString());
+        QCOMPARE(list.subItem(5, 1), QStringLiteral("/opt/\\xE2\\x80\\x8Ey"));
+        QCOMPARE(list.tag(5), QStringLiteral("/opt/\u200ey"));
     }
 
     void replacesRowsAndKeepsSourceOrder()

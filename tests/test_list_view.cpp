@@ -1,6 +1,9 @@
+#include "platform/controls/left_to_right.h"
 #include "platform/controls/list_view.h"
+#include "platform/controls/text_box.h"
 #include "platform/controls/trap.h"
 
+#include <QClipboard>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -8,7 +11,8 @@ using namespace zerva;
 
 namespace {
 
-// Rows as "key/stamp text", filled as a refresh fills them.
+// Rows as "key/started text path [t:tag] [w:warning]", filled as a refresh
+// fills them.
 void fill(ListView& list, const QStringList& rows)
 {
     ListFill filling(list);
@@ -17,9 +21,32 @@ void fill(ListView& list, const QStringList& rows)
         const QStringList parts = r.split(' ');
         const QStringList key = parts[0].split('/');
         const int i = list.add(parts[1]);
-        list.setKey(i, key[0].toLongLong(), key[1].toLongLong());
+        list.setKey(i, key[0].toLongLong());
+        list.setStarted(i, key[1].toLongLong());
         list.setSubItem(i, 1, parts.value(2));
+        for (const QString& extra : parts.mid(3)) {
+            if (extra.startsWith(QLatin1String("t:")))
+                list.setTag(i, extra.mid(2));
+            else if (extra.startsWith(QLatin1String("w:")))
+                list.addWarning(i, extra.mid(2));
+        }
     }
+}
+
+// "text [t:tag] [w:warning]" of each row, as the views read them.
+QStringList shown(const ListView& list)
+{
+    QStringList out;
+    for (int i = 0; i < list.count(); ++i) {
+        QString r = list.text(i);
+        if (!list.tag(i).isEmpty())
+            r += QStringLiteral(" t:") + list.tag(i);
+        const QString tip = list.model()->index(i, 1).data(Qt::ToolTipRole).toString();
+        if (!tip.isEmpty())
+            r += QStringLiteral(" w:") + tip;
+        out << r;
+    }
+    return out;
 }
 
 QStringList texts(const ListView& list)
@@ -121,6 +148,66 @@ private Q_SLOTS:
         QVERIFY(!Trap([&] { list.setSubItem(5, 1, "x"); }));
     }
 
+    void leftToRight_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("drawn");   // < > ( ): LRI, PDI, FSI, PDI
+        QTest::newRow("Latin as it is") << "/usr/bin/sleep" << "/usr/bin/sleep";
+        QTest::newRow("Hebrew folders") << QString::fromUtf8("/a/א/ב/x") << QString::fromUtf8("</a/(א)/(ב)/x>");
+        QTest::newRow("Arabic folder, blanks")
+            << QString::fromUtf8("/opt/مجلد جديد/x") << QString::fromUtf8("</opt/(مجلد) (جديد)/x>");
+        QTest::newRow("lines, CR LF kept outside")
+            << QString::fromUtf8("Path: \r\n/א/b\r\nx") << QString::fromUtf8("<Path: >\r\n</(א)/b>\r\n<x>");
+        QTest::newRow("right-to-left beyond the BMP")
+            << QString::fromUtf8("/a/\U0001E900/b") << QString::fromUtf8("</a/(\U0001E900)/b>");
+    }
+    void leftToRight()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, drawn);
+        QString marks = drawn;
+        if (marks != text) {
+            marks.replace(u'<', QChar(0x2066)).replace(u'>', QChar(0x2069));
+            marks.replace(u'(', QChar(0x2068)).replace(u')', QChar(0x2069));
+        }
+        QCOMPARE(LeftToRight(text), marks);
+        QCOMPARE(StripIsolates(LeftToRight(text)), text);
+
+        // The list draws it so; what is read out is the text itself.
+        ListView list;
+        list.setColumns({"a", "b", "c"});
+        list.setSubItem(list.add(text), 1, text);
+        const QAbstractItemModel& model = list.items();
+        QCOMPARE(model.data(model.index(0, 1), Qt::DisplayRole).toString(), marks);
+        QCOMPARE(model.data(model.index(0, 1), Qt::AccessibleTextRole).toString(), text);
+        QCOMPARE(list.subItem(0, 1), text);
+
+        // The text box too, and a copy of all of it is the text.
+        TextBox box;
+        box.setText(text);
+        QCOMPARE(box.text(), text);
+        box.selectAll();
+        box.copy();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    }
+
+    void warningMark()
+    {
+        ListView list;
+        list.setColumns({"a", "b", "c"});
+        list.add("plain");
+        const int row = list.add("odd");
+        list.addWarning(row, "first");
+        list.addWarning(row, "second");
+        const QAbstractItemModel& model = list.items();
+        for (const int role : {int(Qt::ToolTipRole), int(Qt::AccessibleDescriptionRole)}) {
+            QVERIFY(model.data(model.index(0, 1), role).isNull());
+            QCOMPARE(model.data(model.index(1, 1), role).toString(), QString("first\nsecond"));
+        }
+        QVERIFY(model.data(model.index(0, 0), Qt::DecorationRole).isNull());
+        QVERIFY(!model.data(model.index(1, 0), Qt::DecorationRole).value<QIcon>().isNull());
+    }
+
     void negativeHeightIsRefused()
     {
         ListView list;
@@ -143,28 +230,37 @@ private Q_SLOTS:
         QTest::addColumn<QString>("selected");   // and after
         QTest::addColumn<QString>("expected");   // texts after, in order
         QTest::addColumn<bool>("reset");
+        QTest::addColumn<QString>("changed");    // rows the views were told changed
         const QStringList abc{"1/5 a x", "2/5 b x", "3/5 c x"};
-        QTest::newRow("same rows") << abc << abc << -1 << "b" << "b" << "a b c" << false;
+        QTest::newRow("same rows") << abc << abc << -1 << "b" << "b" << "a b c" << false << "";
         QTest::newRow("a text changed") << abc << QStringList{"1/5 a x", "2/5 b y", "3/5 c x"} << -1 << "b" << "b"
-                                        << "a b c" << false;
-        QTest::newRow("a row gone") << abc << QStringList{"1/5 a x", "3/5 c x"} << -1 << "c" << "c" << "a c" << false;
+                                        << "a b c" << false << "b";
+        QTest::newRow("a tag changed") << QStringList{"1/5 a x t:A", "2/5 b x t:B"}
+                                       << QStringList{"1/5 a x t:A", "2/5 b x t:Z"} << -1 << "b" << "b"
+                                       << "a t:A b t:Z" << false << "b";
+        QTest::newRow("a warning added") << abc << QStringList{"1/5 a x", "2/5 b x w:look", "3/5 c x"} << -1 << "b"
+                                         << "b" << "a b w:look c" << false << "b";
+        QTest::newRow("a warning gone") << QStringList{"1/5 a x w:look", "2/5 b x"} << QStringList{"1/5 a x", "2/5 b x"}
+                                        << -1 << "b" << "b" << "a b" << false << "a";
+        QTest::newRow("a row gone") << abc << QStringList{"1/5 a x", "3/5 c x"} << -1 << "c" << "c" << "a c" << false
+                                    << "";
         QTest::newRow("a row added between") << QStringList{"1/5 a x", "3/5 c x"} << abc << -1 << "c" << "c" << "a b c"
-                                             << false;
+                                             << false << "";
         // A selected row that goes leaves the selection to a neighbour, as
         // in any single-selection view; a refresh then selects what the
         // list on show has selected.
         QTest::newRow("all replaced") << abc << QStringList{"7/5 q x", "8/5 r x"} << -1 << "b" << "0" << "q r"
-                                      << false;
+                                      << false << "";
         // The same id, started anew: another process, whose row is not
         // the old one's.
         QTest::newRow("id taken by a new process") << abc << QStringList{"1/5 a x", "2/6 b x", "3/5 c x"} << -1
-                                                   << "b" << "c" << "a b c" << false;
+                                                   << "b" << "c" << "a b c" << false << "";
         QTest::newRow("sorted: a changed text moves its row")
-            << abc << QStringList{"1/5 a x", "2/5 z x", "3/5 c x"} << 0 << "b" << "z" << "a c z" << false;
+            << abc << QStringList{"1/5 a x", "2/5 z x", "3/5 c x"} << 0 << "b" << "z" << "a c z" << false << "z";
         QTest::newRow("sorted: a row added") << abc << QStringList{"1/5 a x", "2/5 b x", "3/5 c x", "4/5 B x"} << 0
-                                             << "c" << "c" << "a b B c" << false;
+                                             << "c" << "c" << "a b B c" << false << "";
         QTest::newRow("shared keys reset") << abc << QStringList{"1/5 a x", "1/5 b x"} << -1 << "b" << "" << "a b"
-                                           << true;
+                                           << true << "";
     }
     void fillShowsOnlyChanges()
     {
@@ -175,6 +271,7 @@ private Q_SLOTS:
         QFETCH(QString, selected);
         QFETCH(QString, expected);
         QFETCH(bool, reset);
+        QFETCH(QString, changed);
         // Rows enough to scroll ahead of the ones that change.
         QStringList lead;
         for (int i = 0; i < 300; ++i)
@@ -193,9 +290,17 @@ private Q_SLOTS:
         list.verticalScrollBar()->setValue(100);
 
         QSignalSpy resets(list.model(), &QAbstractItemModel::modelReset);
+        QStringList told;
+        connect(list.model(), &QAbstractItemModel::dataChanged, &list,
+                [&](const QModelIndex& from, const QModelIndex& to) {
+                    for (int i = from.row(); i <= to.row(); ++i)
+                        told << list.text(i);
+                });
         fill(list, lead + after);
-        QCOMPARE(texts(list).mid(300).join(' '), expected);
+        QCOMPARE(shown(list).mid(300).join(' '), expected);
         QCOMPARE(resets.count(), reset ? 1 : 0);
+        told.sort();
+        QCOMPARE(told.join(' '), changed);
         QCOMPARE(list.selectedItem() ? list.text(*list.selectedItem()) : QString(), selected);
         if (!reset && selected == select)   // a moved selection scrolls to itself
             QCOMPARE(list.verticalScrollBar()->value(), 100);

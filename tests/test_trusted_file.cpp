@@ -1,5 +1,6 @@
 #include "fakes/list_texts.h"
 #include "platform/controls/list_view.h"
+#include "platform/os/conf_codec.h"
 #include "trusted/kvr_reader.h"
 #include "trusted/trusted_file.h"
 
@@ -10,6 +11,7 @@
 using namespace zerva;
 using namespace zerva::test;
 using Result = TrustedFile::AddResult;
+using Removal = TrustedFile::RemoveResult;
 
 namespace {
 
@@ -24,7 +26,12 @@ struct Conf {
     {
         if (bytes == kDirectory)
             QDir(dir.path()).mkdir("kvr.conf");
-        else if (QFile f(path); bytes != kMissing && !(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size()))
+        else if (bytes != kMissing)
+            write(path, bytes);
+    }
+    static void write(const QString& path, const QByteArray& bytes)
+    {
+        if (QFile f(path); !(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size()))
             qFatal("cannot write kvr.conf");
     }
     QByteArray bytes() const
@@ -90,6 +97,63 @@ private Q_SLOTS:
         QCOMPARE(conf.bytes(), after);
         QCOMPARE(ListTexts(trList), ReadKvr(Text(after)));
         QCOMPARE(conf.files(), after == kMissing ? 0 : 1);   // no temporary file left behind
+    }
+
+    // Entries listed from `before`, chosen by row and removed, the file
+    // meanwhile edited to `edit` (unless null): they are found by their text
+    // under the lock, not by row, and every other line keeps its bytes.
+    void removes_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("edit");
+        QTest::addColumn<QList<int>>("rows");
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<Removal>("result");
+        const auto row = [](const char* name, const QByteArray& before, const QList<int>& rows,
+                            const QByteArray& after, Removal result = Removal::Removed,
+                            const QByteArray& edit = QByteArray()) {
+            QTest::newRow(name) << before << edit << rows << after << result;
+        };
+        row("one of three", "a\r\nb\r\nc\r\n", {1}, "a\r\nc\r\n");
+        row("several in one rewrite", "a\r\nb\r\nc\r\nd", {3, 0, 2}, "b\r\n");
+        row("other lines byte for byte", "\xef\xbb\xbf  \"/opt/x y\"  \r\n/home/ay\xfe" "e\n/opt/gone\r/opt/z\t\n\r",
+            {2}, "\xef\xbb\xbf  \"/opt/x y\"  \r\n/home/ay\xfe" "e\n/opt/z\t\n\r");
+        row("a windows-1254 line removed", "/opt/a\r\n/home/ay\xfe" "e\r\n", {1}, "/opt/a\r\n");
+        row("a duplicate: the chosen line only", "x\r\ny\r\nx\r\n", {2}, "x\r\ny\r\n");
+        row("a duplicate: the first", "x\r\ny\r\nx\r\n", {0}, "y\r\nx\r\n");
+        row("fields sharing a line", "a, b ,\"c,d\"\r\ne\r\n", {1}, "a,\"c,d\"\r\ne\r\n");
+        row("last field of an unended line", "a\nb,c", {1}, "a\nc\r\n");
+        row("blank line", "a\r\n\r\nb", {1}, "a\r\nb");
+        row("byte order mark stays", "\xef\xbb\xbf" "a\r\n", {0}, "\xef\xbb\xbf");
+        row("edited since: found by text", "a\r\nb\r\nc\r\n", {1}, "n\r\na\r\nc\r\n", Removal::Removed,
+            "n\r\na\r\nc\r\nb\r\n");
+        row("edited since: fewer copies", "x\r\nx\r\ny\r\n", {1}, "y\r\n", Removal::Removed, "y\r\nx\r\n");
+        row("edited since: gone", "a\r\nb\r\n", {1}, "a\r\n", Removal::Gone, "a\r\n");
+        row("nothing chosen", "a\r\n", {}, "a\r\n", Removal::Empty);
+        row("a directory", kDirectory, {0}, kDirectory, Removal::Unreadable);
+    }
+    void removes()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, edit);
+        QFETCH(QList<int>, rows);
+        QFETCH(QByteArray, after);
+        QFETCH(Removal, result);
+        // Where the system's code page reads a byte order mark as text (Windows),
+        // it is part of the first entry and goes with it.
+        if (QTest::currentDataTag() == QByteArray("byte order mark stays") && !DecodeConfText(after).isEmpty())
+            after.clear();
+        Conf conf(before);
+        ListView trList;
+        TrustedFile(conf.path).reload(trList);
+        const QStringList listed = before == kDirectory ? QStringList{"x"} : ListTexts(trList);
+        if (!edit.isNull())
+            Conf::write(conf.path, edit);
+        QCOMPARE(TrustedFile(conf.path).remove(listed, rows, trList), result);
+        QCOMPARE(conf.bytes(), after);
+        QCOMPARE(conf.files(), 1);   // no temporary file left behind
+        if (after != kDirectory)
+            QCOMPARE(ListTexts(trList), ReadKvr(DecodeConfText(after)));
     }
 
     // An existing file typed with capitals is kept as typed where lower case

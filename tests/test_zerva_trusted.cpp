@@ -4,9 +4,15 @@
 #include "platform/controls/check_box.h"
 #include "platform/controls/input_box.h"
 #include "platform/controls/list_view.h"
+#include "platform/os/conf_codec.h"
+#include "windows/guvenilir_programlar.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QLabel>
+#include <QListView>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -32,11 +38,63 @@ std::unique_ptr<Zerva> Window(QStringList* prompts = nullptr, const QString* ans
         .processes = {MakeProcess(1, "a", "/opt/a"), MakeProcess(2, "b", "/opt/B"), MakeProcess(3, "c", "/opt/c")},
         .inputBox = InputBox};
     if (prompts)
-        pieces.inputBox = [=](const QString& prompt) { *prompts << prompt; return *answer; };
+        pieces.inputBox = [=](const QString& prompt, const QString&) { *prompts << prompt; return *answer; };
     auto window = std::move(ZervaFixture(std::move(pieces)).window);
     window->Form_Load();
     return window;
 }
+
+// Chooses the item named `item` of the next context menu, or closes the menu
+// when that item is disabled; notes the items, "-" before a disabled one.
+struct MenuChoice {
+    QStringList items;
+    QTimer poll;
+    explicit MenuChoice(const QString& item)
+    {
+        QObject::connect(&poll, &QTimer::timeout, &poll, [this, item] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            poll.stop();
+            QAction* chosen = nullptr;
+            for (QAction* a : menu->actions()) {
+                items << (a->isEnabled() ? QString() : QStringLiteral("-")) + a->objectName() + u'=' + a->text();
+                if (a->objectName() == item && a->isEnabled())
+                    chosen = a;
+            }
+            if (!chosen) {
+                menu->close();
+                return;
+            }
+            menu->setActiveAction(chosen);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        poll.start(10);
+    }
+};
+
+// Asks the shown process list for its context menu over the row of
+// caption `caption` (none: below the rows), by a right click or by the
+// menu key on that row.
+void ContextMenu(const ZervaForm& form, const QString& caption, bool menuKey)
+{
+    auto& list = const_cast<ListView&>(ShownList(form));
+    QModelIndex index;
+    for (int i = 0; i < list.count(); ++i)
+        if (list.text(i) == caption)
+            index = list.model()->index(i, 0);
+    if (menuKey) {
+        list.setCurrentIndex(index);
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+        QApplication::sendEvent(&list, &event);
+    } else {
+        const QPoint at = index.isValid() ? list.visualRect(index).center() : list.viewport()->rect().bottomLeft();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, list.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list.viewport(), &event);
+    }
+}
+
+const QStringList kMenu{"mnGPE=Guvenilir Program Ekle", "mnGuvenilirProgramlar=Guvenilir Programlar..."};
 
 } // namespace
 
@@ -115,6 +173,117 @@ private Q_SLOTS:
         QCOMPARE(ConfBytes(), ok ? QByteArray("/opt/c\r\n") : QByteArray());
         window->form().cmdRefresh->click();
         QCOMPARE(ShownPaths(window->form()).size(), ok ? 2 : 3);
+    }
+
+    // "Guvenilir Program Ekle" from a row of either list: the box holds the
+    // path as the process reported it (not as shown, escaped), and the add
+    // follows the menu bar's rules. A row without a usable path cannot.
+    void addFromARow_data()
+    {
+        QTest::addColumn<QByteArray>("path");   // of the process "x"; null: none
+        QTest::addColumn<bool>("menuKey");
+        QTest::addColumn<bool>("bufList");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("right click, List1") << QByteArray("/opt/X") << false << false << QByteArray("/opt/x\r\n");
+        QTest::newRow("menu key, BufList") << QByteArray("/opt/X") << true << true << QByteArray("/opt/x\r\n");
+        QTest::newRow("shown escaped, added as it is")
+            << QByteArray("/opt/\u200ex") << false << true << QByteArray("/opt/\u200ex\r\n");
+        QTest::newRow("not UTF-8: disabled") << QByteArray("/opt/\xff") << false << false << QByteArray();
+        QTest::newRow("caption only: disabled") << QByteArray() << true << false << QByteArray();
+    }
+    void addFromARow()
+    {
+        QFETCH(QByteArray, path);
+        QFETCH(bool, menuKey);
+        QFETCH(bool, bufList);
+        QFETCH(QByteArray, after);
+        const bool enabled = !path.isNull() && QByteArrayView(path).isValidUtf8();
+        bool encodable = false;
+        EncodeConfText(QString::fromUtf8(path), &encodable);
+        if (!encodable)
+            after.clear();   // the system's code page has no such character: refused
+        ZervaFixture::Pieces pieces{
+            .processes = {MakeProcess(1, "a", "/opt/a"),
+                          MakeProcess(4, "x", path.isNull() ? std::nullopt : std::optional(path.toStdString()))},
+            .inputBox = InputBox};
+        ZervaFixture z(std::move(pieces));
+        z.window->Form_Load();   // fills BufList
+        z.window->show();
+        if (path.isNull())
+            z.form().Check1->click();   // lists the caption-only row, in List1
+        else if (!bufList)
+            z.form().cmdRefresh->click();
+        QCOMPARE(&ShownList(z.form()), bufList ? z.form().BufList : z.form().List1);
+        const MenuChoice choice("mnGPE");
+        const InputBoxAnswer answer("", true);   // Enter: the path as it stands
+        ContextMenu(z.form(), "x", menuKey);
+        QCOMPARE(choice.items, (QStringList{(enabled ? "" : "-") + kMenu[0], kMenu[1]}));
+        QCOMPARE(answer.initial, enabled ? QString::fromUtf8(path) : QString());
+        QCOMPARE(ConfBytes(), after);
+        z.form().cmdRefresh->click();
+        if (path == "/opt/X") {
+            // Lower-cased, so it names no file here; letter case is ignored
+            // where the platform cannot tell files apart.
+            QCOMPARE(ShownPaths(z.form()), QStringList{"/opt/a"});
+            QCOMPARE(z.form().lblOS->toolTip(), QStringLiteral("1 gizli: 1 guvenilir"));
+        }
+    }
+
+    // "Guvenilir Programlar": the entries in file order; the chosen ones go
+    // in one rewrite, the others keep their bytes, and the processes are
+    // listed again from the next refresh.
+    void removeInTheWindow_data()
+    {
+        QTest::addColumn<bool>("deleteKey");
+        QTest::newRow("Sil") << false;
+        QTest::newRow("Delete key") << true;
+    }
+    void removeInTheWindow()
+    {
+        QFETCH(bool, deleteKey);
+        SetConf("/opt/a\r\n  \"/opt/c\"\r\n/OPT/B\r\n/opt/\xfe\r\n");
+        auto window = Window();
+        window->show();
+        QCOMPARE(ShownPaths(window->form()), QStringList{});
+        QCOMPARE(window->form().lblOS->text(), QStringLiteral("Toplam 0 Process"));
+        QCOMPARE(window->form().lblOS->toolTip(), QStringLiteral("3 gizli: 3 guvenilir"));
+        QCOMPARE(window->form().lblOS->accessibleDescription(), window->form().lblOS->toolTip());
+
+        const MenuChoice choice("mnGuvenilirProgramlar");
+        ContextMenu(window->form(), QString(), false);
+        QCOMPARE(choice.items, (QStringList{"-" + kMenu[0], kMenu[1]}));
+        GuvenilirProgramlar* trusted = window->guvenilirProgramlar();
+        QVERIFY(trusted && trusted->isVisible());
+        QCOMPARE(trusted->windowTitle(), QStringLiteral("Guvenilir Programlar"));
+        QVERIFY(!trusted->windowIcon().isNull());
+        QListView* list = trusted->lstGuvenilir();
+        QStringList shown;
+        for (int i = 0; i < list->model()->rowCount(); ++i)
+            shown << list->model()->index(i, 0).data().toString();
+        QCOMPARE(shown, (QStringList{"/opt/a", "/opt/c", "/OPT/B", DecodeConfText("/opt/\xfe")}));
+        for (QWidget* w : {static_cast<QWidget*>(list), static_cast<QWidget*>(trusted->cmdSil()),
+                           static_cast<QWidget*>(trusted->cmdKapat())}) {
+            QVERIFY(!w->objectName().isEmpty());
+            QVERIFY(!QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).isEmpty());
+        }
+        QVERIFY(!trusted->cmdSil()->isEnabled());
+
+        list->selectionModel()->select(list->model()->index(0, 0), QItemSelectionModel::Select);
+        list->selectionModel()->select(list->model()->index(2, 0), QItemSelectionModel::Select);
+        QVERIFY(trusted->cmdSil()->isEnabled());
+        if (deleteKey)
+            QTest::keyClick(list, Qt::Key_Delete);
+        else
+            QTest::mouseClick(trusted->cmdSil(), Qt::LeftButton);
+        QCOMPARE(ConfBytes(), QByteArray("  \"/opt/c\"\r\n/opt/\xfe\r\n"));
+        QCOMPARE(list->model()->rowCount(), 2);
+        QCOMPARE(ShownPaths(window->form()), QStringList{});   // from the next refresh
+        window->form().cmdRefresh->click();
+        QCOMPARE(ShownPaths(window->form()), (QStringList{"/opt/a", "/opt/B"}));
+        QCOMPARE(window->form().lblOS->toolTip(), QStringLiteral("1 gizli: 1 guvenilir"));
+
+        QTest::keyClick(list, Qt::Key_Escape);
+        QTRY_VERIFY(!window->guvenilirProgramlar());
     }
 };
 

@@ -1,10 +1,11 @@
 # Tests of the Windows build as its users meet it (tests/windows/): the main
-# window on the management service, the add command under a Turkish code
-# page. Cross-built, they run under Wine (scripts/windows-test).
+# window on the system's process list, the add command under a Turkish code
+# page, the trust test against a real process. Cross-built, they run under Wine (scripts/windows-test).
 if(WIN32)
   zerva_add_qt_tests(${CMAKE_CURRENT_SOURCE_DIR}/windows zerva_test_support
     test_system_window
-    test_turkish_code_page)
+    test_turkish_code_page
+    test_windows_trust)
   # With the Windows platform plugin (under Wine: in Xvfb): the real window,
   # and the fonts of the system's own font database, which the offscreen
   # plugin does not read on Windows.

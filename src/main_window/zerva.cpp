@@ -4,8 +4,10 @@
 #include "platform/controls/do_events.h"
 #include "platform/controls/list_view.h"
 #include "platform/controls/trap.h"
+#include "platform/os/memory.h"
 #include "process/list_processes.h"
 #include "process/row_texts.h"
+#include "windows/guvenilir_programlar.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -18,6 +20,8 @@ Zerva::Zerva(ZervaPlatform platform, QWidget* parent)
     : QMainWindow(parent), m_platform(std::move(platform)), m_rowTexts(std::make_unique<RowTexts>())
 {
     setObjectName(QStringLiteral("Zerva"));
+    if (m_platform.processes)
+        m_platform.processes->limitCommandLines(ListCommandLineHead);
     m_form.setupUi(this, m_platform.refreshIntervalMs);
     buildMenus();
     m_form.placeWindow(this);
@@ -32,9 +36,16 @@ Zerva::Zerva(ZervaPlatform platform, QWidget* parent)
     connect(m_form.Timer1, &QTimer::timeout, this, &Zerva::Timer1_Timer);
     connect(m_form.List1, &ListView::DblClick, this, &Zerva::List1_DblClick);
     connect(m_form.BufList, &ListView::DblClick, this, &Zerva::BufList_DblClick);
+    for (const ListView* list : {m_form.List1, m_form.BufList})
+        connect(list, &ListView::ContextMenu, this,
+                [this, list](std::optional<int> item, const QPoint& at) { List_ContextMenu(*list, item, at); });
 }
 
-Zerva::~Zerva() = default;
+Zerva::~Zerva()
+{
+    // The trusted list's window shows TrList, which goes with this window.
+    delete m_guvenilirProgramlar.data();
+}
 
 void Zerva::Form_Load(FirstRefresh first)
 {
@@ -82,7 +93,15 @@ void Zerva::fillAndShow(ListView& fill, ListView& other)
     const bool hadFocus = other.hasFocus();
 
     Trap([&] { fill.adoptSort(other); });
-    Trap([&] { ListProcesses(fill, *m_platform.processes, *m_form.Check1, *m_form.TrList, m_rowTexts.get()); });
+    HiddenCount hidden;
+    const int before = fill.count();
+    Trap([&] {
+        hidden = ListProcesses(fill, *m_platform.processes, *m_form.Check1, *m_form.TrList, m_rowTexts.get());
+    });
+    // Many processes gone at once: what their rows held goes back to the
+    // system, not only to the allocator.
+    if (before - fill.count() >= 64)
+        ReleaseFreeMemory();
     Trap([&] { fill.adoptSelection(other); });
     // BufList's visibility is always set before List1's.
     Trap([&] { bufList.setVisible(&fill == &bufList); });
@@ -94,6 +113,11 @@ void Zerva::fillAndShow(ListView& fill, ListView& other)
     Trap([&] {
         m_form.lblOS->setText(QStringLiteral("Toplam ") + QString::number(fill.count())
                               + QStringLiteral(" Process"));
+        // The label keeps its text; how many are hidden, and why, is told
+        // on demand and to screen readers.
+        const QString hiddenText = HiddenText(hidden);
+        m_form.lblOS->setToolTip(hiddenText);
+        m_form.lblOS->setAccessibleDescription(hiddenText);
     });
 }
 

@@ -4,13 +4,16 @@
 #include "main_window/zerva_platform.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <memory>
+#include <optional>
 
 namespace zerva {
 
 class Dialog;
 class Banner;
+class GuvenilirProgramlar;
 class Hakkinda;
 class ListView;
 class RowTexts;
@@ -31,8 +34,11 @@ public:
     void Form_Load(FirstRefresh first = FirstRefresh::InLoad);
     // The refresh: fills the hidden list, shows it, hides the other one.
     void cmdRefresh_Click();
-    // "Guvenilir Program Ekle": asks for a program and adds it to kvr.conf.
-    void GPE_Click();
+    // "Guvenilir Program Ekle": asks for a program and adds it to kvr.conf;
+    // the input box's field holds `path` at first.
+    void GPE_Click(const QString& path = QString());
+    // "Guvenilir Programlar...": shows the window of the trusted list.
+    void mnGuvenilirProgramlar_Click();
 
     const ZervaForm& form() const { return m_form; }
     bool useList1() const { return m_UseList1; }
@@ -40,6 +46,8 @@ public:
     Dialog* dialog() const { return m_Dialog; }
     // The About window, once the help menu has created it.
     Hakkinda* hakkinda() const { return m_hakkinda.get(); }
+    // The trusted list's window while it is loaded, or null.
+    GuvenilirProgramlar* guvenilirProgramlar() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -71,6 +79,8 @@ private:
     void mnhakkinda_Click();
 
     void buildMenus();
+    // The context menu of List1 and BufList, over the row `item` (if any).
+    void List_ContextMenu(const ListView& list, std::optional<int> item, const QPoint& at);
     void startLink(const char* address);
 
     void fillAndShow(ListView& fill, ListView& other);
@@ -94,6 +104,8 @@ private:
     Banner* m_Web1 = nullptr;
     // Shared, so that it can be destroyed where its type is known.
     std::shared_ptr<Hakkinda> m_hakkinda;
+    // Loaded on first use, unloaded when closed.
+    QPointer<GuvenilirProgramlar> m_guvenilirProgramlar;
 };
 
 } // namespace zerva

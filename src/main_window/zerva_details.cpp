@@ -2,6 +2,7 @@
 
 #include "platform/controls/list_view.h"
 #include "platform/controls/text_box.h"
+#include "process/details_block.h"
 #include "windows/dialog.h"
 
 namespace zerva {
@@ -23,7 +24,12 @@ void Zerva::showDetails(const ListView& list)
     TextBox& text1 = m_Dialog->Text1();
     text1.setText(QStringLiteral("Dosya:") + crLf + list.text(selected()));
     text1.setText(text1.text() + crLf + QStringLiteral("Path: ") + crLf + list.subItem(selected(), 1));
-    text1.setText(text1.text() + crLf + QStringLiteral("Ayrintilar: ") + crLf + list.subItem(selected(), 2));
+    // The list keeps the head of a long command line; the whole one is read
+    // now, as long as the same process runs.
+    QString details = list.subItem(selected(), 2);
+    if (const qint64 started = list.started(selected()); started >= 0 && m_platform.processes)
+        details = WithCommandLine(details, m_platform.processes->commandLine(list.key(selected()), quint64(started)));
+    text1.setText(text1.text() + crLf + QStringLiteral("Ayrintilar: ") + crLf + details);
     m_Dialog->show();
 }
 

@@ -1,5 +1,6 @@
 #include "main_window/zerva.h"
 #include "main_window/zerva_links.h"
+#include "platform/controls/list_view.h"
 #include "platform/controls/trap.h"
 #include "windows/hakkinda.h"
 
@@ -25,7 +26,7 @@ void Zerva::buildMenus()
 {
     QMenuBar* bar = menuBar();
     // A command right on the bar: it acts on the click on the bar itself.
-    connect(addItem(bar, "GPE", "Guvenilir Program Ekle"), &QAction::triggered, this, &Zerva::GPE_Click);
+    connect(addItem(bar, "GPE", "Guvenilir Program Ekle"), &QAction::triggered, this, [this] { GPE_Click(); });
 
     auto* linkler = new QMenu(QStringLiteral("Linkler"), bar);
     linkler->setObjectName(QStringLiteral("Linkler"));
@@ -51,6 +52,26 @@ void Zerva::buildMenus()
     bar->addMenu(yardim);
     connect(addItem(yardim, "mnhakkinda", "Hakkinda"), &QAction::triggered, this, &Zerva::mnhakkinda_Click);
     connect(addItem(yardim, "onlineyardim", "Online Yardim"), &QAction::triggered, this, &Zerva::onlineyardim_Click);
+}
+
+// Built afresh for every request. The chosen item acts once the menu has
+// closed. A row without a path the trust test could match (a caption-only
+// row, a path that is not UTF-8) cannot be added.
+void Zerva::List_ContextMenu(const ListView& list, std::optional<int> item, const QPoint& at)
+{
+    QString path;
+    if (item)
+        Trap([&] { path = list.tag(*item); });
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("mnSurec"));
+    QAction* add = addItem(&menu, "mnGPE", "Guvenilir Program Ekle");
+    add->setEnabled(!path.isEmpty());
+    QAction* trusted = addItem(&menu, "mnGuvenilirProgramlar", "Guvenilir Programlar...");
+    QAction* chosen = menu.exec(at);
+    if (chosen == add)
+        GPE_Click(path);
+    else if (chosen == trusted)
+        mnGuvenilirProgramlar_Click();
 }
 
 // Every link starts its own fixed command line, minimized with the focus.

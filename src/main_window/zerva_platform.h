@@ -22,8 +22,9 @@ struct ZervaPlatform {
     BannerFactory banner;
     // Pace of the About window's typewriter: one pass per frame.
     int aboutFrameMs = 16;
-    // Asks the user for a line of text with this prompt; empty on Cancel.
-    std::function<QString(const QString& prompt)> inputBox;
+    // Asks the user for a line of text with this prompt, the field holding
+    // `text` at first; empty on Cancel.
+    std::function<QString(const QString& prompt, const QString& text)> inputBox;
 };
 
 // The real pieces of the platform the program runs on.

@@ -86,4 +86,18 @@ QString DetailsBlock(const ProcessInfo& p)
     return block;
 }
 
+QString WithCommandLine(const QString& block, const std::optional<std::string>& whole)
+{
+    const QLatin1String label("\r\nKomut satiri: ");
+    const qsizetype from = block.indexOf(label);
+    // Shown text holds no CR of its own: the line ends at the next one.
+    const qsizetype end = from < 0 ? -1 : block.indexOf(u'\r', from + label.size());
+    if (!whole || end < 0)
+        return block;
+    QString out = block.left(from + label.size());
+    AppendDisplayText(out, *whole);
+    out.append(QStringView(block).sliced(end));
+    return out;
+}
+
 } // namespace zerva

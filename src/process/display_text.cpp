@@ -67,16 +67,34 @@ std::size_t sequenceLength(std::string_view s, char32_t& cp)
     return len;
 }
 
+// Unicode's default-ignorable code points that are not format characters:
+// a font draws nothing for them, so "sleep" and "sle\u034Fep" read alike.
+bool defaultIgnorable(char32_t cp)
+{
+    return cp == 0x034F || cp == 0x115F || cp == 0x1160 || cp == 0x17B4 || cp == 0x17B5
+        || (cp >= 0x180B && cp <= 0x180F) || (cp >= 0x2060 && cp <= 0x206F) || cp == 0x3164
+        || (cp >= 0xFE00 && cp <= 0xFE0F) || cp == 0xFFA0 || (cp >= 0xFFF0 && cp <= 0xFFF8)
+        || (cp >= 0x1BCA0 && cp <= 0x1BCA3) || (cp >= 0x1D173 && cp <= 0x1D17A)
+        || (cp >= 0xE0000 && cp <= 0xE0FFF);
+}
+
+// What draws nothing, or a blank, or whatever a fallback font happens to
+// have: controls, format characters, separators (every space but U+0020),
+// default-ignorables, the braille blank, private-use and unassigned code
+// points.
 bool invisible(char32_t cp)
 {
     switch (QChar::category(cp)) {
     case QChar::Other_Control:
     case QChar::Other_Format:
+    case QChar::Other_PrivateUse:
+    case QChar::Other_NotAssigned:
+    case QChar::Separator_Space:
     case QChar::Separator_Line:
     case QChar::Separator_Paragraph:
         return true;
     default:
-        return false;
+        return cp == 0x2800 || defaultIgnorable(cp);
     }
 }
 
@@ -84,11 +102,17 @@ bool invisible(char32_t cp)
 
 void AppendDisplayText(QString& out, std::string_view s)
 {
+    // Blanks at either end would not be seen at all.
     std::size_t i = 0;
+    for (; i < s.size() && s[i] == ' '; ++i)
+        appendEscape(out, ' ');
+    std::size_t last = s.size();
+    while (last > i && s[last - 1] == ' ')
+        --last;
     while (i < s.size()) {
         // Printable ASCII, by far the usual case, is copied a run at a time.
         std::size_t end = i;
-        while (end < s.size() && s[end] >= 0x20 && s[end] < 0x7F)
+        while (end < last && s[end] >= 0x20 && s[end] < 0x7F)
             ++end;
         if (end > i) {
             out.append(QLatin1String(s.data() + i, static_cast<qsizetype>(end - i)));

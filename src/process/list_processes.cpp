@@ -6,21 +6,23 @@
 #include "platform/controls/trap.h"
 #include "process/row_texts.h"
 #include "trusted/is_trusted.h"
+#include "trusted/mixed_script.h"
 #include "trusted/same_file.h"
 
 #include <vector>
 
 namespace zerva {
 
-void ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1, const ListView& trList,
-                   RowTexts* texts)
+HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1, const ListView& trList,
+                          RowTexts* texts)
 {
     ListFill fill(list);
     list.clear();
+    HiddenCount hidden;
 
     std::vector<ProcessInfo> processes;
     if (!Trap([&] { source.snapshot(processes); }))
-        return;   // an unreachable source leaves the list empty
+        return hidden;   // an unreachable source leaves the list empty
 
     RowTexts once;
     RowTexts& made = texts ? *texts : once;
@@ -31,23 +33,64 @@ void ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1
         Trap([&] {
             // The caption is decoded only for rows that are really added.
             if (!p.executablePath && !p.pathSuspect) {
-                if (check1.value() == 1)
-                    list.setKey(list.add(made.caption(p)), p.pid, p.startTime);
+                if (check1.value() == 1) {
+                    const int row = list.add(made.caption(p));
+                    list.setKey(row, p.pid);
+                    if (p.startTime)
+                        list.setStarted(row, static_cast<qint64>(*p.startTime));
+                } else if (p.noProgram == ProcessInfo::NoProgram::KernelThread) {
+                    ++hidden.kernelThreads;
+                } else if (p.noProgram == ProcessInfo::NoProgram::Ending) {
+                    ++hidden.ending;
+                } else {
+                    ++hidden.notReadable;
+                }
                 return;
             }
             // A process that hid its program gets a full row with an empty
             // path, which nothing trusts.
             const QString& path = made.path(p);
             QString copy = path;   // IsTrusted lower-cases its argument
-            if (IsTrusted(copy, check1.value(), trList, [&](const QString& entry) { return sameFile.runs(p, entry); }))
+            if (IsTrusted(copy, check1.value(), trList, [&](const QString& entry) { return sameFile.runs(p, entry); })) {
+                ++hidden.trusted;
                 return;
+            }
             const int row = list.add(made.caption(p));
-            list.setKey(row, p.pid, p.startTime);
+            list.setKey(row, p.pid);
+            if (p.startTime)
+                list.setStarted(row, static_cast<qint64>(*p.startTime));
             list.setSubItem(row, 1, path);
+            if (p.executablePath)
+                list.setTag(row, made.entryPath(p));
             list.setSubItem(row, 2, made.details(p));
+            if (const QString reason = MixedScriptReason(path); !reason.isEmpty())
+                list.addWarning(row, reason);
         });
     }
     made.sweep();
+    return hidden;
+}
+
+QString HiddenText(const HiddenCount& hidden)
+{
+    QString text = QString::number(hidden.total()) + QStringLiteral(" gizli");
+    const struct {
+        int count;
+        const char* reason;
+    } reasons[] = {
+        {hidden.trusted, "guvenilir"},
+        {hidden.notReadable, "bakilamayan"},
+        {hidden.kernelThreads, "cekirdek is parcacigi"},
+        {hidden.ending, "sonlanmakta olan"},
+    };
+    QString separator = QStringLiteral(": ");
+    for (const auto& r : reasons) {
+        if (r.count == 0)
+            continue;
+        text += separator + QString::number(r.count) + u' ' + QLatin1String(r.reason);
+        separator = QStringLiteral(", ");
+    }
+    return text;
 }
 
 } // namespace zerva

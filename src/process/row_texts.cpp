@@ -12,6 +12,14 @@ QString decoded(const std::optional<std::string>& value)
     return value ? DisplayText(*value) : QString();
 }
 
+QString entryPathOf(const std::optional<std::string>& raw, const QString& shown)
+{
+    if (!raw || !QByteArrayView(raw->data(), qsizetype(raw->size())).isValidUtf8())
+        return QString();
+    QString entry = QString::fromUtf8(raw->data(), qsizetype(raw->size()));
+    return entry == shown ? shown : entry;
+}
+
 bool sameDetails(const ProcessInfo& a, const ProcessInfo& b)
 {
     return a.priority == b.priority && a.commandLine == b.commandLine && a.pageFileUsage == b.pageFileUsage
@@ -43,9 +51,16 @@ const QString& RowTexts::path(const ProcessInfo& p)
     Entry& e = entryOf(p);
     if (e.pathOf != p.executablePath) {
         e.path = decoded(p.executablePath);
+        e.entryPath = entryPathOf(p.executablePath, e.path);
         e.pathOf = p.executablePath;
     }
     return e.path;
+}
+
+const QString& RowTexts::entryPath(const ProcessInfo& p)
+{
+    path(p);   // made with the path
+    return entryOf(p).entryPath;
 }
 
 const QString& RowTexts::details(const ProcessInfo& p)

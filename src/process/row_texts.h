@@ -20,6 +20,10 @@ public:
     const QString& caption(const ProcessInfo& process);
     const QString& path(const ProcessInfo& process);
     const QString& details(const ProcessInfo& process);
+    // The path as a trusted entry names it: the program's own text, sharing
+    // path()'s where the two are alike (nearly always); empty when it is not
+    // UTF-8.
+    const QString& entryPath(const ProcessInfo& process);
 
     // Ends a refresh: forgets the processes whose texts it did not ask for.
     void sweep();
@@ -34,6 +38,7 @@ private:
         std::optional<ProcessInfo> detailsOf;
         QString caption;
         QString path;
+        QString entryPath;
         QString details;
         unsigned pass = 0;
     };

@@ -26,7 +26,11 @@ using RunsFile = std::function<bool(const QString& entry)>;
 //
 // Case is ignored so that entries written on Windows keep working. Letters
 // that lower-case alike (the Kelvin sign and k) or paths that differ only in
-// case name different files on Linux, and the file test tells them apart.
+// case name different files on Linux, and the file test tells them apart;
+// on Windows the system's own comparison of names does (SamePathSpelling).
+// Where no file test exists (Windows), a path with a component that mixes
+// Latin with Cyrillic or Greek letters (see MixedScriptReason) matches only
+// an entry written exactly as it is, letter case included.
 bool IsTrusted(QString& path, int check1Value, const ListView& trList, const RunsFile& runsFile);
 
 } // namespace zerva

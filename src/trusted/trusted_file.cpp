@@ -4,6 +4,7 @@
 #include "platform/os/conf_codec.h"
 #include "platform/os/conf_file.h"
 #include "trusted/kvr_reader.h"
+#include "trusted/kvr_removal.h"
 #include "trusted/kvr_writer.h"
 #include "trusted/lower_case.h"
 
@@ -143,6 +144,46 @@ TrustedFile::AddResult TrustedFile::add(const QString& answer, ListView& trList)
         return result;
     // Mirrors the file as it now is, written or not.
     reload(trList);
+    return result;
+}
+
+TrustedFile::RemoveResult TrustedFile::remove(const QStringList& listed, const QList<int>& rows,
+                                              ListView& trList) const
+{
+    if (rows.isEmpty())
+        return RemoveResult::Empty;
+    KvrRemoval removal(listed, rows);
+    RemoveResult result = RemoveResult::Removed;
+    const auto rewrite = [&](const std::string& old) -> std::optional<std::string> {
+        const QByteArray bytes = Bytes(old);
+        QString text;
+        if (decode(bytes, text) != Read::Ok) {
+            result = RemoveResult::Unreadable;
+            return std::nullopt;
+        }
+        const std::optional<QByteArray> content = removal.apply(bytes, text);
+        if (!content) {
+            result = removal.unencodable() ? RemoveResult::Refused : RemoveResult::Gone;
+            return std::nullopt;
+        }
+        return content->toStdString();
+    };
+    switch (RewriteConfFile(fsPath(), std::size_t(kMaxBytes), kLockWait, rewrite)) {
+    case ConfFileStatus::Ok:
+        break;
+    case ConfFileStatus::Foreign:
+        return RemoveResult::Foreign;
+    case ConfFileStatus::Busy:
+        return RemoveResult::Busy;
+    case ConfFileStatus::WriteFailed:
+        result = RemoveResult::WriteFailed;
+        break;
+    default:
+        return RemoveResult::Unreadable;
+    }
+    // Mirrors the file as it now is, also when nothing was written.
+    if (result != RemoveResult::Refused && result != RemoveResult::Unreadable)
+        reload(trList);
     return result;
 }
 

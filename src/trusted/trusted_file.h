@@ -43,6 +43,17 @@ public:
         WriteFailed,  // the old file stays as it was
     };
 
+    enum class RemoveResult {
+        Removed,
+        Empty,        // nothing chosen: the file is not opened
+        Gone,         // none of them is in the file any more: nothing written
+        Refused,      // the entries left cannot be encoded
+        Unreadable,
+        Foreign,
+        Busy,
+        WriteFailed,
+    };
+
     explicit TrustedFile(QString path = QString::fromLatin1(kName));
 
     // Creates the file empty when nothing is there. Anything that is there
@@ -62,6 +73,12 @@ public:
     // be read or is not the user's own, nothing is written and `trList` stays
     // unchanged.
     AddResult add(const QString& answer, ListView& trList) const;
+
+    // Takes the entries at `rows` of `listed` (the entries as they were
+    // listed, in file order) out of the file, all in one rewrite with the
+    // same lock and guarantees as an add, then reloads `trList`. They are
+    // found by their text under the lock, not by position: see KvrRemoval.
+    RemoveResult remove(const QStringList& listed, const QList<int>& rows, ListView& trList) const;
 
     const QString& path() const { return m_path; }
 

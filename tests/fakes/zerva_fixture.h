@@ -26,7 +26,7 @@ struct ZervaFixture {
         BannerFactory banner{};
         // 0: the About window types in as fast as it can.
         int aboutFrameMs = 16;
-        std::function<QString(const QString& prompt)> inputBox{};
+        std::function<QString(const QString& prompt, const QString& text)> inputBox{};
     };
 
     FakeProcessSource* source = nullptr;

@@ -174,7 +174,7 @@ private Q_SLOTS:
         ZervaFixture z(ZervaFixture::Pieces{
             .processes = {MakeProcess(1, "p1", "/bin/p1"), MakeProcess(2, "p2", "/bin/p2"),
                           MakeProcess(3, "p3", "/bin/p3")},
-            .inputBox = [](const QString&) { return kNew; }});
+            .inputBox = [](const QString&, const QString&) { return kNew; }});
         Zerva& window = *z.window;
         window.Form_Load();
         const ZervaForm& f = window.form();

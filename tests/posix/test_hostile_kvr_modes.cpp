@@ -80,7 +80,7 @@ private Q_SLOTS:
             ZervaFixture z(ZervaFixture::Pieces{
                 .processes = {MakeProcess(1, "p1", "/bin/p1"), MakeProcess(2, "p2", "/bin/p2"),
                               MakeProcess(3, "p3", "/bin/p3")},
-                .inputBox = [](const QString&) { return QStringLiteral("/opt/new"); }});
+                .inputBox = [](const QString&, const QString&) { return QStringLiteral("/opt/new"); }});
             Zerva& window = *z.window;
             window.Form_Load();
             const ZervaForm& f = window.form();

@@ -177,6 +177,9 @@ private Q_SLOTS:
             TrustedFile().reload(trList);
             loaded = trList.count();
             result = int(TrustedFile().add(QStringLiteral("/opt/new"), trList));
+            // A removal is refused alike.
+            if (Result(result) == Result::Foreign)
+                QCOMPARE(TrustedFile().remove({"/bin/p1"}, {0}, trList), TrustedFile::RemoveResult::Foreign);
             QDir::setCurrent(cwd);
         } else {
             QProcess helper;

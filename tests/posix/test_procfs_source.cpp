@@ -1,6 +1,7 @@
 #include "fakes/fake_process_source.h"
 #include "platform/os/posix/procfs_process_source.h"
 #include "posix/support/fake_proc_tree.h"
+#include "posix/support/spawned_process.h"
 
 #include <QtTest>
 
@@ -72,17 +73,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("threadLink");  // a later thread's exe link, if any
         QTest::addColumn<QString>("path");        // "-": none
         QTest::addColumn<bool>("suspect");
+        QTest::addColumn<int>("why");             // ProcessInfo::NoProgram, for the hidden count
         const int kthread = 0x00200000;
-        QTest::newRow("ours, hidden") << "S" << 0 << "1000\t1000\t1000\t1000" << 1000 << "" << "-" << true;
-        QTest::newRow("kernel thread") << "S" << kthread << "0\t0\t0\t0" << 0 << "" << "-" << false;
-        QTest::newRow("another user's") << "S" << 0 << "0\t0\t0\t0" << 1000 << "" << "-" << false;
-        QTest::newRow("another user's, we are root") << "S" << 0 << "33\t33\t33\t33" << 0 << "" << "-" << true;
-        QTest::newRow("set-uid program we started") << "S" << 0 << "1000\t0\t0\t0" << 1000 << "" << "-" << false;
-        QTest::newRow("status unreadable") << "R" << 0 << "" << 1000 << "" << "-" << false;
-        QTest::newRow("zombie") << "Z" << 0 << "1000\t1000\t1000\t1000" << 1000 << "" << "-" << false;
-        QTest::newRow("on its way out") << "R" << 4 << "1000\t1000\t1000\t1000" << 1000 << "" << "-" << false;
+        QTest::newRow("ours, hidden") << "S" << 0 << "1000\t1000\t1000\t1000" << 1000 << "" << "-" << true << 0;
+        QTest::newRow("kernel thread") << "S" << kthread << "0\t0\t0\t0" << 0 << "" << "-" << false << 1;
+        QTest::newRow("another user's") << "S" << 0 << "0\t0\t0\t0" << 1000 << "" << "-" << false << 0;
+        QTest::newRow("another user's, we are root") << "S" << 0 << "33\t33\t33\t33" << 0 << "" << "-" << true << 0;
+        QTest::newRow("set-uid program we started") << "S" << 0 << "1000\t0\t0\t0" << 1000 << "" << "-" << false << 0;
+        QTest::newRow("status unreadable") << "R" << 0 << "" << 1000 << "" << "-" << false << 0;
+        QTest::newRow("zombie") << "Z" << 0 << "1000\t1000\t1000\t1000" << 1000 << "" << "-" << false << 2;
+        QTest::newRow("on its way out") << "R" << 4 << "1000\t1000\t1000\t1000" << 1000 << "" << "-" << false << 2;
         QTest::newRow("first thread ended, another runs")
-            << "Z" << 0 << "1000\t1000\t1000\t1000" << 1000 << "/usr/bin/tool" << "/usr/bin/tool" << false;
+            << "Z" << 0 << "1000\t1000\t1000\t1000" << 1000 << "/usr/bin/tool" << "/usr/bin/tool" << false << 0;
     }
     void unreadableProgram()
     {
@@ -93,6 +95,7 @@ private Q_SLOTS:
         QFETCH(QString, threadLink);
         QFETCH(QString, path);
         QFETCH(bool, suspect);
+        QFETCH(int, why);
         FakeProcTree proc;
         QVERIFY(proc.isValid());
         QVERIFY(proc.addProcess(42, "p", QStringLiteral(" %1 1 2 3 4 5 %2 7 8 9 10 11 12 13 14 20 0 2 0 99 1000 25\n").arg(state).arg(flags).toUtf8(), ""));
@@ -107,6 +110,7 @@ private Q_SLOTS:
         QCOMPARE(ps.size(), std::size_t(1));
         QCOMPARE(QString::fromStdString(ps[0].executablePath.value_or("-")), path);
         QCOMPARE(ps[0].pathSuspect, suspect);
+        QCOMPARE(int(ps[0].noProgram), why);
     }
 
     void missingRootIsUnavailable()
@@ -132,6 +136,28 @@ private Q_SLOTS:
         errno = 0;
         QCOMPARE(me->priority.value(), std::int64_t(20 - getpriority(PRIO_PROCESS, 0)));
         QVERIFY(QString::fromStdString(me->commandLine.value()).contains(QFileInfo(exe).fileName()));
+    }
+
+    // Snapshots keep the head of a long command line; the whole one is read
+    // by process id and start time, and only while that process runs.
+    void commandLineHead()
+    {
+        const std::string zeros(5000, '0');
+        SpawnedProcess sleeper("/bin/sleep", {"1000", zeros});
+        QVERIFY(sleeper.started());
+        ProcfsProcessSource source;
+        source.limitCommandLines(1024);
+        std::vector<ProcessInfo> ps;
+        QVERIFY(source.snapshot(ps));
+        const ProcessInfo* p = FindPid(ps, sleeper.pid());
+        QVERIFY(p && p->startTime);
+        QCOMPARE(p->commandLine.value(), ("/bin/sleep 1000 " + zeros).substr(0, 1024) + "...");
+        QCOMPARE(source.commandLine(p->pid, *p->startTime).value(), "/bin/sleep 1000 " + zeros);
+        QVERIFY(!source.commandLine(p->pid, *p->startTime + 1));
+        const std::uint64_t started = *p->startTime;
+        const pid_t pid = sleeper.pid();
+        sleeper.end();
+        QVERIFY(!source.commandLine(pid, started));
     }
 };
 

@@ -112,9 +112,10 @@ private Q_SLOTS:
                     && FindPid(ps, child.pid())->commandLine.value_or("") == after.toStdString());
         const ProcessInfo& now = *FindPid(ps, child.pid());
         QCOMPARE(now.startTime, before.startTime);
-        QVERIFY(now.startTime >= 0);
+        QVERIFY(now.startTime.has_value());
         QCOMPARE(texts.caption(now), DisplayText(now.caption.value()));
         QCOMPARE(texts.path(now), DisplayText(now.executablePath.value()));
+        QCOMPARE(texts.entryPath(now), QString::fromStdString(now.executablePath.value()));
         QCOMPARE(texts.details(now), reference(now));
         QVERIFY(texts.details(now) != detailsBefore);
         texts.sweep();

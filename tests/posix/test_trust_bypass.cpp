@@ -8,6 +8,7 @@
 #include "platform/controls/check_box.h"
 #include "platform/controls/list_view.h"
 #include "platform/os/posix/procfs_process_source.h"
+#include "process/display_text.h"
 #include "process/list_processes.h"
 
 #include <QDir>
@@ -212,6 +213,17 @@ private Q_SLOTS:
             << "tool" << QStringList{} << "tool" << QStringList{"%1/tool ", "%1/tool\t"} << "" << "tool" << true;
         QTest::newRow("binary name with a trailing blank")
             << "tool " << QStringList{} << "tool " << QStringList{"%1/tool"} << "" << "tool " << true;
+        // Look-alikes of a trusted sleep beside it: listed, and never shown
+        // as its name.
+        const char* const lookAlikes[][2] = {
+            {"no-break space", "sleep\u00A0"},      {"grapheme joiner", "sl\u034Feep"},
+            {"braille blank", "sle\u2800ep"},       {"Hangul filler", "sle\u3164ep"},
+            {"variation selector", "slee\uFE0Fp"}, {"Cyrillic e", "sl\u0435ep"},
+            {"ideographic space", "sleep\u3000x"},  {"zero width space", "sl\u200Beep"},
+        };
+        for (const auto& [what, name] : lookAlikes)
+            QTest::newRow(what) << QString::fromUtf8(name) << QStringList{"sleep"} << QString::fromUtf8(name)
+                                << QStringList{"%1/sleep"} << "" << QString::fromUtf8(name) << true;
         QTest::newRow("empty entry")
             << "tool" << QStringList{} << "tool" << QStringList{""} << "" << "tool" << true;
     }
@@ -254,8 +266,11 @@ private Q_SLOTS:
         ListProcesses(list, source, box, trList);
         const std::optional<int> row = rowOf(list, process.pid());
         QCOMPARE(row.has_value(), listed);
-        if (row)
-            QCOMPARE(list.subItem(*row, 1), d.filePath(reported));
+        if (row) {   // as shown: a blank at the end is escaped
+            QCOMPARE(list.subItem(*row, 1), DisplayText(d.filePath(reported).toStdString()));
+            for (const QString& other : others)
+                QVERIFY(list.subItem(*row, 1) != d.filePath(other));
+        }
 
         // "Guvenilirleri goster" lists it whatever the entries say.
         box.setValue(CheckBox::Ticked);

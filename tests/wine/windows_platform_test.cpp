@@ -6,7 +6,11 @@
 // properties the service returned, since Wine's service lacks some.
 
 #include "platform/os/conf_file.h"
+#include "platform/os/path_spelling.h"
 #include "platform/os/system_process_source.h"
+#include "platform/os/windows/dos_device_paths.h"
+#include "platform/os/windows/nt_dll.h"
+#include "platform/os/windows/nt_process_source.h"
 #include "platform/os/windows/win_code_page.h"
 #include "platform/os/windows/win_shell.h"
 #include "platform/os/windows/wmi_process_source.h"
@@ -17,9 +21,11 @@
 #include <psapi.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -82,33 +88,175 @@ std::optional<std::int64_t> ownThreadCount(ProcessSource& source)
 
 // --- The process source -------------------------------------------------
 
+std::wstring tempDir();
+bool exists(const std::wstring& path);
+void touch(const std::wstring& path);
+
+// Both sources, the native one (the default) and the management service
+// (the fallback), as the same rows.
+struct SourceRow {
+    const char* name;
+    std::function<std::unique_ptr<ProcessSource>()> make;
+};
+const SourceRow kSources[] = {
+    {"native", [] { return std::unique_ptr<ProcessSource>(new NtProcessSource); }},
+    {"management service", [] { return std::unique_ptr<ProcessSource>(new WmiProcessSource); }},
+};
+
 void testOwnProcess()
 {
-    const auto source = MakeSystemProcessSource();
-    std::vector<ProcessInfo> ps;
-    CHECK(source->snapshot(ps));
-    CHECK(ps.size() > 1);   // at least Wine's own services besides us
+    CHECK(NtProcessSource::available());
+    CHECK(dynamic_cast<NtProcessSource*>(MakeSystemProcessSource().get()) != nullptr);
+    for (const SourceRow& row : kSources) {
+        const auto source = row.make();
+        std::vector<ProcessInfo> ps;
+        CHECK_ROW(source->snapshot(ps), row.name);
+        CHECK_ROW(ps.size() > 1, row.name);   // at least Wine's own services besides us
 
-    const ProcessInfo* self = findPid(ps, GetCurrentProcessId());
-    CHECK(self != nullptr);
-    if (!self)
-        return;
-    const std::string exe = utf8(baseName(ownExePath()));
-    CHECK(self->caption == exe);
-    CHECK(self->name == exe);
-    CHECK(self->commandLine == utf8(GetCommandLineW()));
-    CHECK(self->threadCount.has_value() && *self->threadCount >= 1);
+        const ProcessInfo* self = findPid(ps, GetCurrentProcessId());
+        CHECK_ROW(self != nullptr, row.name);
+        if (!self)
+            continue;
+        const std::string exe = utf8(baseName(ownExePath()));
+        CHECK_ROW(self->caption == exe, row.name);
+        CHECK_ROW(self->name == exe, row.name);
+        CHECK_ROW(self->description == exe, row.name);
+        CHECK_ROW(self->commandLine == utf8(GetCommandLineW()), row.name);
+        CHECK_ROW(self->threadCount.has_value() && *self->threadCount >= 1, row.name);
+        CHECK_ROW(!self->pathSuspect, row.name);
 
-    // Where the service reports memory, it is in bytes now (a whole number
-    // of kilobytes) and of the order of what the process itself sees.
-    if (self->pageFileUsage) {
-        PROCESS_MEMORY_COUNTERS mem{};
-        mem.cb = sizeof mem;
-        CHECK(*self->pageFileUsage % 1024 == 0);
-        if (GetProcessMemoryInfo(GetCurrentProcess(), &mem, sizeof mem))
-            CHECK(*self->pageFileUsage > static_cast<std::int64_t>(mem.PagefileUsage) / 4
-                  && *self->pageFileUsage < static_cast<std::int64_t>(mem.PagefileUsage) * 4);
+        // Where the source reports memory, it is in bytes (a whole number
+        // of kilobytes) and of the order of what the process itself sees.
+        if (self->pageFileUsage) {
+            PROCESS_MEMORY_COUNTERS mem{};
+            mem.cb = sizeof mem;
+            CHECK_ROW(*self->pageFileUsage % 1024 == 0, row.name);
+            if (GetProcessMemoryInfo(GetCurrentProcess(), &mem, sizeof mem))
+                CHECK_ROW(*self->pageFileUsage > static_cast<std::int64_t>(mem.PagefileUsage) / 4
+                              && *self->pageFileUsage < static_cast<std::int64_t>(mem.PagefileUsage) * 4,
+                          row.name);
+        }
     }
+    // The native source also knows our program's path, exactly.
+    std::vector<ProcessInfo> ps;
+    NtProcessSource().snapshot(ps);
+    const ProcessInfo* self = findPid(ps, GetCurrentProcessId());
+    CHECK(self && self->executablePath == utf8(ownExePath()));
+}
+
+// Over the same processes, the native rows read as the service's: the same
+// captions, names, descriptions and priorities, and the service's path
+// wherever it gives one.
+void testSourcesAgree()
+{
+    std::vector<ProcessInfo> native, service;
+    CHECK(NtProcessSource().snapshot(native));
+    CHECK(WmiProcessSource().snapshot(service));
+    int compared = 0;
+    for (const ProcessInfo& w : service) {
+        const ProcessInfo* n = findPid(native, w.pid);
+        if (!n)
+            continue;   // ended or started between the two snapshots
+        ++compared;
+        const std::string row = "pid " + std::to_string(w.pid) + " " + show(w.caption);
+        CHECK_ROW(n->caption == w.caption, row + " native " + show(n->caption));
+        CHECK_ROW(n->name == w.name, row + " native " + show(n->name));
+        CHECK_ROW(n->description == w.description || !w.description, row + " native " + show(n->description));
+        CHECK_ROW(n->priority == w.priority || !w.priority, row + " native " + show(n->priority));
+        if (w.executablePath)
+            CHECK_ROW(n->executablePath == w.executablePath, row + " native " + show(n->executablePath));
+    }
+    CHECK(compared > 1);
+}
+
+// A copy of this program in a folder whose name holds letters outside
+// ASCII: the native source gives its path exactly as spelled (from the
+// kernel's name of the file, turned into a drive path) and its arguments.
+void testChildPath()
+{
+    const std::wstring dir = tempDir() + L"\\k\u00e5\u03c9 Dir";
+    CreateDirectoryW(dir.c_str(), nullptr);
+    const std::wstring copy = dir + L"\\Child Copy.exe";
+    CHECK(CopyFileW(ownExePath().c_str(), copy.c_str(), FALSE));
+    const std::wstring report = dir + L"\\report", go = dir + L"\\go";
+    std::wstring commandLine = L"\"" + copy + L"\" --child \"" + report + L"\" \"" + go + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    CHECK(CreateProcessW(copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                         &child));
+    if (!child.hProcess)
+        return;
+    // Twice: the second refresh reuses what the first one learned.
+    NtProcessSource source;
+    for (const char* round : {"first refresh", "second refresh"}) {
+        std::vector<ProcessInfo> ps;
+        CHECK_ROW(source.snapshot(ps), round);
+        const ProcessInfo* p = findPid(ps, child.dwProcessId);
+        CHECK_ROW(p != nullptr, round);
+        if (!p)
+            continue;
+        CHECK_ROW(p->executablePath == utf8(copy), round);
+        CHECK_ROW(p->caption == utf8(L"Child Copy.exe"), round);
+        CHECK_ROW(p->commandLine == utf8(commandLine), round);
+        if (p->executablePath != utf8(copy))
+            std::printf("child's path: %s\n", show(p->executablePath).c_str());
+    }
+    touch(go);
+    WaitForSingleObject(child.hProcess, 30000);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    DeleteFileW(report.c_str());
+    DeleteFileW(go.c_str());
+    DeleteFileW(copy.c_str());
+    RemoveDirectoryW(dir.c_str());
+}
+
+// The kernel's names of files as drive paths, as users write them.
+void testDosDevicePaths()
+{
+    wchar_t device[1024] = {};
+    CHECK(QueryDosDeviceW(L"C:", device, 1024) > 0);
+    const std::wstring c(device);
+    std::printf("C: is %s\n", utf8(c).c_str());
+    struct Row { const char* name; std::wstring nt; std::optional<std::wstring> dos; };
+    const Row rows[] = {
+        {"drive's device", c + L"\\Windows\\x.exe", L"C:\\Windows\\x.exe"},
+        {"device in other case", L"\\DEVICE" + c.substr(7) + L"\\x.exe", L"C:\\x.exe"},
+        {"another device that begins alike", c + L"0\\x.exe", std::nullopt},
+        {"device alone", c, std::nullopt},
+        {"drive form", L"\\??\\D:\\Tools\\x.exe", L"D:\\Tools\\x.exe"},
+        {"network share", L"\\Device\\Mup\\server\\share\\x.exe", L"\\\\server\\share\\x.exe"},
+        {"unknown device", L"\\Device\\ZervaNoSuchDevice\\x.exe", std::nullopt},
+    };
+    DosDevicePaths paths;
+    for (const Row& row : rows) {
+        const auto dos = paths.toDosPath(row.nt);
+        CHECK_ROW(dos == row.dos, std::string(row.name) + " gives " + (dos ? utf8(*dos) : "nothing"));
+    }
+}
+
+// The trust test's comparison of a process's path with an entry, as the
+// system compares file names: case ignored through the system's upper-case
+// table, so letters that only lower-case alike stay apart.
+void testPathSpelling()
+{
+    struct Row { const char* name; std::u16string path; std::u16string entry; bool same; };
+    const Row rows[] = {
+        {"same", u"c:\\tools\\kit.exe", u"c:\\tools\\kit.exe", true},
+        {"other case", u"C:\\Tools\\KIT.EXE", u"c:\\tools\\kit.exe", true},
+        {"a with ring, other case", u"c:\\\u00c5\\x.exe", u"c:\\\u00e5\\x.exe", true},
+        {"omega, other case", u"c:\\\u03a9\\x.exe", u"c:\\\u03c9\\x.exe", true},
+        {"Kelvin sign against k", u"c:\\tools\\\u212ait.exe", u"c:\\tools\\kit.exe", false},
+        {"Kelvin sign against K", u"c:\\tools\\\u212ait.exe", u"c:\\tools\\Kit.exe", false},
+        {"Ohm sign against omega", u"c:\\\u2126\\x.exe", u"c:\\\u03c9\\x.exe", false},
+        {"Angstrom sign against a with ring", u"c:\\\u212b\\x.exe", u"c:\\\u00e5\\x.exe", false},
+        {"entry with the Kelvin sign", u"c:\\tools\\kit.exe", u"c:\\tools\\\u212ait.exe", false},
+        {"longer entry", u"c:\\app\\a.exe", u"c:\\app\\a.exe.bak", false},
+        {"empty", u"", u"", true},
+    };
+    for (const Row& row : rows)
+        CHECK_ROW(SamePathSpelling(row.path, row.entry) == row.same, row.name);
 }
 
 void testThreadCountFollowsThreads()
@@ -542,6 +690,98 @@ void testConfFile()
     CHECK(readBack(path) == "b\r\na\r\n");
 }
 
+// --- The refresh cost of the two sources (--bench) ---------------------------
+
+double medianMs(ProcessSource& source, int rounds, std::size_t& count)
+{
+    std::vector<ProcessInfo> ps;
+    source.snapshot(ps);   // loads what the source needs once, as the first refresh does
+    std::vector<double> ms;
+    for (int i = 0; i < rounds; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        source.snapshot(ps);
+        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+    }
+    count = ps.size();
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+// The one native call that lists the processes, alone: under Wine the
+// management service does no more than this per refresh (it gives no paths
+// and command lines), so it is the like-for-like figure there.
+double listCallMs(int rounds)
+{
+    std::vector<char> buffer(1 << 20);
+    std::vector<double> ms;
+    for (int i = 0; i <= rounds; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        ULONG needed = 0;
+        NtDll::get().querySystemInformation(5, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (i > 0)
+            ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+    }
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+// Both sources over the same processes: this one, Wine's services and
+// `children` waiting copies of this program.
+int bench(int children, int rounds)
+{
+    const std::wstring dir = tempDir();
+    const std::wstring go = dir + L"\\bench-go";
+    DeleteFileW(go.c_str());
+    std::vector<HANDLE> started;
+    for (int i = 0; i < children; ++i) {
+        std::wstring commandLine = L"\"" + ownExePath() + L"\" --child \"" + dir + L"\\bench-" + std::to_wstring(i)
+            + L"\" \"" + go + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION child{};
+        if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child)) {
+            CloseHandle(child.hThread);
+            started.push_back(child.hProcess);
+        }
+    }
+    NtProcessSource native;
+    WmiProcessSource service;
+    std::size_t nativeCount = 0, serviceCount = 0;
+    const double nativeMs = medianMs(native, rounds, nativeCount);
+    const double serviceMs = medianMs(service, rounds, serviceCount);
+    const double listMs = listCallMs(rounds);
+    touch(go);
+    for (HANDLE h : started) {
+        WaitForSingleObject(h, 30000);
+        CloseHandle(h);
+    }
+    for (int i = 0; i < children; ++i)
+        DeleteFileW((dir + L"\\bench-" + std::to_wstring(i)).c_str());
+    DeleteFileW(go.c_str());
+    std::printf("refresh over %zu processes (native) / %zu (management service), median of %d:\n", nativeCount,
+                serviceCount, rounds);
+    std::printf("  native source:             %8.3f ms\n", nativeMs);
+    std::printf("  native list call alone:    %8.3f ms\n", listMs);
+    std::printf("  management-service source: %8.3f ms\n", serviceMs);
+    std::printf("  ratio service/native:      %8.2f\n", nativeMs > 0 ? serviceMs / nativeMs : 0.0);
+    std::printf("  ratio service/list call:   %8.1f\n", listMs > 0 ? serviceMs / listMs : 0.0);
+    return nativeCount > 0 && serviceCount > 0 ? 0 : 1;
+}
+
+// What the native source gives (--list), to look at by hand.
+int list()
+{
+    std::vector<ProcessInfo> ps;
+    if (!NtProcessSource().snapshot(ps))
+        return 1;
+    for (const ProcessInfo& p : ps)
+        std::printf("%5lld %-22s path %s suspect %d threads %s prio %s mem %s cmd %s\n", static_cast<long long>(p.pid),
+                    show(p.caption).c_str(), show(p.executablePath).c_str(), p.pathSuspect ? 1 : 0,
+                    show(p.threadCount).c_str(), show(p.priority).c_str(), show(p.pageFileUsage).c_str(),
+                    show(p.commandLine).c_str());
+    return 0;
+}
+
 } // namespace
 
 int main()
@@ -550,10 +790,18 @@ int main()
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argv && argc > 1 && std::wstring(argv[1]) == L"--child")
         return childMain(argc, argv);
+    if (argv && argc > 1 && std::wstring(argv[1]) == L"--list")
+        return list();
+    if (argv && argc > 1 && std::wstring(argv[1]) == L"--bench")
+        return bench(argc > 2 ? _wtoi(argv[2]) : 40, argc > 3 ? _wtoi(argv[3]) : 20);
 
     std::printf("system ANSI code page: %u; debug privilege enabled: %s\n", GetACP(),
                 WmiProcessSource::enableDebugPrivilege() ? "yes" : "no");
     run("own process", testOwnProcess);
+    run("native and service rows agree", testSourcesAgree);
+    run("a child's path and command line", testChildPath);
+    run("path spelling", testPathSpelling);
+    run("drive paths from the kernel's names", testDosDevicePaths);
     run("thread count follows our threads", testThreadCountFollowsThreads);
     run("properties", reportProperties);
     run("failed connection", testFailedConnection);

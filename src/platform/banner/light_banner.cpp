@@ -1,10 +1,9 @@
 #include "platform/banner/light_banner.h"
 
 #include "platform/banner/banner_html.h"
+#include "platform/banner/image_decode.h"
 #include "platform/banner/shell_link.h"
 
-#include <QBuffer>
-#include <QImageReader>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -37,6 +36,10 @@ LightBanner::LightBanner(QWidget* parent, Shell* shell)
     pal.setColor(QPalette::Window, Qt::black);
     setPalette(pal);
     connect(this, &QTextBrowser::anchorClicked, this, &LightBanner::openLink);
+    // Decoders are asked often while they work: a few milliseconds late
+    // costs nothing, and the thread never waits on one.
+    m_decodePoll.setInterval(10);
+    connect(&m_decodePoll, &QTimer::timeout, this, &LightBanner::collectDecodes);
 }
 
 LightBanner::~LightBanner()
@@ -87,6 +90,9 @@ void LightBanner::pageArrived(QNetworkReply* reply)
     m_html = page.html;
     m_images.clear();
     m_imagesPending = 0;
+    m_decoding.clear();   // abandoned: their threads end on their own
+    m_decodePoll.stop();
+    m_pagePixels = 0;
     m_imageShown = false;
     for (const QString& src : page.images)
         fetchImage(m_base.resolved(QUrl(src)));
@@ -120,21 +126,48 @@ void LightBanner::fetchImage(const QUrl& url)
 
 void LightBanner::imageArrived(QNetworkReply* reply, const QUrl& url)
 {
-    --m_imagesPending;
-    if (reply->error() == QNetworkReply::NoError) {
-        QByteArray bytes = reply->readAll();
-        QBuffer buffer(&bytes);
-        QImageReader reader(&buffer);
-        // Decoding costs what the declared size says, not what was sent.
-        const QSize size = reader.size();
-        if (size.isValid() && size.width() <= BannerHtml::kMaxImagePx && size.height() <= BannerHtml::kMaxImagePx) {
-            const QImage image = reader.read();
-            if (!image.isNull()) {
-                m_images.insert(url, image);
-                m_imageShown = true;
-            }
+    std::shared_ptr<ImageDecode> decode;
+    if (reply->error() == QNetworkReply::NoError)
+        decode = ImageDecode::Start(reply->readAll());
+    if (!decode) {
+        imageDone();
+        return;
+    }
+    m_decoding.push_back(Decoding{url, std::move(decode), {}});
+    m_decoding.back().started.start();
+    m_decodePoll.start();
+}
+
+void LightBanner::collectDecodes()
+{
+    // Swapped out first: imageDone() may lay the page out.
+    std::vector<Decoding> finished;
+    for (auto it = m_decoding.begin(); it != m_decoding.end();) {
+        if (it->decode->done() || it->started.hasExpired(kDecodeMs)) {
+            finished.push_back(std::move(*it));
+            it = m_decoding.erase(it);
+        } else {
+            ++it;
         }
     }
+    if (m_decoding.empty())
+        m_decodePoll.stop();
+    for (Decoding& d : finished) {
+        // One past its time is left to finish unheard.
+        QImage image = d.decode->done() ? d.decode->take() : QImage();
+        const qint64 pixels = qint64(image.width()) * image.height();
+        if (!image.isNull() && m_pagePixels + pixels <= kMaxPagePixels) {
+            m_pagePixels += pixels;
+            m_images.insert(d.url, std::move(image));
+            m_imageShown = true;
+        }
+        imageDone();
+    }
+}
+
+void LightBanner::imageDone()
+{
+    --m_imagesPending;
     // Once, with every image there is.
     if (m_imagesPending == 0 && m_imageShown)
         setHtml(m_html);

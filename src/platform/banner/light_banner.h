@@ -2,15 +2,22 @@
 
 #include "platform/banner/banner.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QImage>
+#include <QTimer>
 #include <QTextBrowser>
 #include <QUrl>
+
+#include <memory>
+#include <vector>
 
 class QNetworkAccessManager;
 class QNetworkReply;
 
 namespace zerva {
+
+class ImageDecode;
 
 // The default banner control: fetches the page with Qt Network and shows
 // what a banner needs of it (text, links, images; see BannerHtml) as rich
@@ -20,7 +27,9 @@ namespace zerva {
 // However hostile the page, the window stays responsive: the page is cut
 // down to bounded, flat HTML in one linear pass, it is laid out once when it
 // arrives and once more when all its images are in (not once per image), and
-// an image is decoded only when its declared size is within bounds.
+// an image is decoded away from this thread (see ImageDecode), within a
+// time budget per image and a pixel budget per page; an image past either
+// is left out and the page shows without it.
 class LightBanner : public QTextBrowser, public Banner {
     Q_OBJECT
 public:
@@ -28,6 +37,8 @@ public:
     static constexpr qint64 kMaxBytes = 1024 * 1024;
     static constexpr int kMaxResources = 32;
     static constexpr int kTimeoutMs = 30 * 1000;
+    static constexpr int kDecodeMs = 1000;
+    static constexpr qint64 kMaxPagePixels = 4 * 1024 * 1024;
 
     LightBanner(QWidget* parent, Shell* shell);
     ~LightBanner() override;
@@ -45,6 +56,8 @@ private:
     void pageArrived(QNetworkReply* reply);
     void fetchImage(const QUrl& url);
     void imageArrived(QNetworkReply* reply, const QUrl& url);
+    void collectDecodes();
+    void imageDone();
     void openLink(const QUrl& link);
 
     Shell* m_shell;
@@ -55,6 +68,14 @@ private:
     // failed.
     QHash<QUrl, QImage> m_images;
     int m_imagesPending = 0;
+    struct Decoding {
+        QUrl url;
+        std::shared_ptr<ImageDecode> decode;
+        QElapsedTimer started;
+    };
+    std::vector<Decoding> m_decoding;
+    QTimer m_decodePoll;
+    qint64 m_pagePixels = 0;
     bool m_imageShown = false;
     int m_navigation = 0;
 };

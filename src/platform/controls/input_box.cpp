@@ -5,12 +5,12 @@
 
 namespace zerva {
 
-QString InputBox(const QString& prompt)
+QString InputBox(const QString& prompt, const QString& text)
 {
     bool ok = false;
-    const QString text = QInputDialog::getText(QApplication::activeWindow(), QApplication::applicationName(),
-                                               prompt, QLineEdit::Normal, QString(), &ok);
-    return ok ? text : QString();
+    const QString answer = QInputDialog::getText(QApplication::activeWindow(), QApplication::applicationName(),
+                                                 prompt, QLineEdit::Normal, text, &ok);
+    return ok ? answer : QString();
 }
 
 } // namespace zerva

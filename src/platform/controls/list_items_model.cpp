@@ -1,8 +1,12 @@
 #include "platform/controls/list_items_model.h"
 
+#include "platform/controls/left_to_right.h"
 #include "platform/controls/trap.h"
 
+#include <QApplication>
+#include <QIcon>
 #include <QSize>
+#include <QStyle>
 
 #include <algorithm>
 #include <iterator>
@@ -26,20 +30,20 @@ bool rowBefore(const ListItemsModel::Row& a, const ListItemsModel::Row& b, int c
 
 struct RowKey {
     qint64 key;
-    qint64 stamp;
+    qint64 started;
     bool operator==(const RowKey&) const = default;
 };
 
 struct RowKeyHash {
     std::size_t operator()(const RowKey& k) const
     {
-        return std::hash<qint64>()(k.key) ^ (std::hash<qint64>()(k.stamp) * 0x9E3779B97F4A7C15ULL);
+        return std::hash<qint64>()(k.key) ^ (std::hash<qint64>()(k.started) * 0x9E3779B97F4A7C15ULL);
     }
 };
 
 RowKey keyOf(const ListItemsModel::Row& r)
 {
-    return {r.key, r.stamp};
+    return {r.key, r.started};
 }
 
 // Texts shared with the row they came from compare without reading them.
@@ -48,9 +52,12 @@ bool same(const QString& a, const QString& b)
     return (a.constData() == b.constData() && a.size() == b.size()) || a == b;
 }
 
+// Whether the rows of one key hold the same values: a row whose texts,
+// tag or warning changed is handed to the views anew.
 bool sameTexts(const ListItemsModel::Row& a, const ListItemsModel::Row& b)
 {
-    return same(a.text, b.text) && same(a.sub[0], b.sub[0]) && same(a.sub[1], b.sub[1]);
+    return same(a.text, b.text) && same(a.sub[0], b.sub[0]) && same(a.sub[1], b.sub[1]) && same(a.tag, b.tag)
+        && same(a.warning, b.warning);
 }
 
 // Where each row's key stands in `rows`; false when a row has no key of its
@@ -195,7 +202,7 @@ int ListItemsModel::add(const QString& text)
     const int at = count();
     if (!m_filling)
         beginInsertRows({}, at, at);
-    items().push_back(Row{text, {}, -1, -1});
+    items().push_back(Row{text, {}, -1, {}, -1, {}});
     if (!m_filling)
         endInsertRows();
     changed();
@@ -211,20 +218,44 @@ void ListItemsModel::setSubItem(int i, int sub, const QString& text)
         Q_EMIT dataChanged(index(i, sub), index(i, sub));
 }
 
-void ListItemsModel::setKey(int i, qint64 key, qint64 stamp)
+void ListItemsModel::setKey(int i, qint64 key)
 {
     if (i < 0 || i >= count())
         throw ToolkitError("no such item");
-    Row& r = items()[static_cast<std::size_t>(i)];
-    r.key = key;
-    r.stamp = stamp;
+    items()[static_cast<std::size_t>(i)].key = key;
 }
 
-std::optional<int> ListItemsModel::findKey(qint64 key, qint64 stamp) const
+void ListItemsModel::setTag(int i, const QString& tag)
+{
+    if (i < 0 || i >= count())
+        throw ToolkitError("no such item");
+    items()[static_cast<std::size_t>(i)].tag = tag;
+}
+
+void ListItemsModel::setStarted(int i, qint64 started)
+{
+    if (i < 0 || i >= count())
+        throw ToolkitError("no such item");
+    items()[static_cast<std::size_t>(i)].started = started;
+}
+
+void ListItemsModel::addWarning(int i, const QString& reason)
+{
+    if (i < 0 || i >= count())
+        throw ToolkitError("no such item");
+    QString& warning = items()[static_cast<std::size_t>(i)].warning;
+    if (!warning.isEmpty())
+        warning += u'\n';
+    warning += reason;
+    if (!m_filling)
+        Q_EMIT dataChanged(index(i, 0), index(i, columnCount() - 1));
+}
+
+std::optional<int> ListItemsModel::findKey(qint64 key, qint64 started) const
 {
     const std::vector<Row>& rows = items();
     for (std::size_t i = 0; i < rows.size(); ++i)
-        if (rows[i].key == key && rows[i].stamp == stamp)
+        if (rows[i].key == key && rows[i].started == started)
             return static_cast<int>(i);
     return std::nullopt;
 }
@@ -289,11 +320,23 @@ QVariant ListItemsModel::data(const QModelIndex& index, int role) const
     const Row& r = m_rows[static_cast<std::size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::AccessibleTextRole:
-        if (index.column() == 0)
-            return r.text;
+        // Drawn in the order it is written; what is read out, sorted, found
+        // or copied is the text itself.
         if (index.column() <= 2)
-            return r.sub[index.column() - 1];
+            return LeftToRight(cell(r, index.column()));
+        return {};
+    case Qt::AccessibleTextRole:
+        if (index.column() <= 2)
+            return cell(r, index.column());
+        return {};
+    case Qt::DecorationRole:
+        if (index.column() == 0 && !r.warning.isEmpty())
+            return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        return {};
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole:
+        if (!r.warning.isEmpty())
+            return r.warning;
         return {};
     case Qt::SizeHintRole:
         // The details block is many lines long; it must not make every

@@ -12,9 +12,10 @@
 namespace zerva {
 
 // The items of one list view: a text and two sub-items per row, plus a
-// hidden key (the process id of a process row, and its start time, which
-// tells apart two processes that had the same id). Rows are plain values, so
-// a list of a thousand processes costs three strings each and no widgets.
+// hidden key (the process id of a process row) and start time, which
+// together tell apart two processes that had the same id. Rows are plain
+// values, so a list of a thousand processes costs three strings each and no
+// widgets.
 class ListItemsModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -22,7 +23,15 @@ public:
         QString text;
         QString sub[2];
         qint64 key = -1;
-        qint64 stamp = -1;
+        // A text the program keeps with the row and does not show.
+        QString tag;
+        // When the process of the row started (see ProcessInfo::startTime);
+        // -1: unknown. With the key, it names the row's process.
+        qint64 started = -1;
+        // Why the row deserves a second look; empty for most rows. Shown as
+        // the standard warning icon, with the reason as tooltip and
+        // accessible description.
+        QString warning;
     };
 
     explicit ListItemsModel(QObject* parent = nullptr);
@@ -33,8 +42,9 @@ public:
     // on a new set of rows while the views go on showing the old one.
     // endFill() sorts the new rows (when a sort is set) and hands them to
     // the views as the difference from the old ones: rows removed, inserted,
-    // moved and changed, matched by their keys. Only rows without a key of
-    // their own (no key, or one that two rows share) reset the views.
+    // moved and changed (any field), matched by key and start time. Only
+    // rows without a key of their own (no key, or a key and start time that
+    // two rows share) reset the views.
     void beginFill();
     void endFill();
     bool filling() const { return m_filling; }
@@ -46,8 +56,13 @@ public:
     int count() const { return static_cast<int>(items().size()); }
     const Row& row(int i) const { return items().at(static_cast<std::size_t>(i)); }
     void setSubItem(int i, int sub, const QString& text);
-    void setKey(int i, qint64 key, qint64 stamp = -1);
-    std::optional<int> findKey(qint64 key, qint64 stamp) const;
+    void setKey(int i, qint64 key);
+    void setTag(int i, const QString& tag);
+    void setStarted(int i, qint64 started);
+    // Adds a reason to the row's warning (one line each).
+    void addWarning(int i, const QString& reason);
+    // The row with this key and start time.
+    std::optional<int> findKey(qint64 key, qint64 started) const;
 
     // A row's key, made from its text by the caller.
     using KeyOf = QString (*)(const QString& text);

@@ -2,6 +2,7 @@
 
 #include "platform/controls/trap.h"
 
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -68,15 +69,26 @@ void ListView::setSubItem(int item, int sub, const QString& text)
     m_model->setSubItem(item, sub, text);
 }
 
-void ListView::setKey(int item, qint64 key, qint64 stamp)
+void ListView::setKey(int item, qint64 key)
 {
-    m_model->setKey(item, key, stamp);
+    m_model->setKey(item, key);
 }
 
 qint64 ListView::key(int item) const
 {
     checkItem(item);
     return m_model->row(item).key;
+}
+
+void ListView::setTag(int item, const QString& tag)
+{
+    m_model->setTag(item, tag);
+}
+
+QString ListView::tag(int item) const
+{
+    checkItem(item);
+    return m_model->row(item).tag;
 }
 
 std::optional<int> ListView::selectedItem() const
@@ -127,7 +139,7 @@ void ListView::adoptSelection(const ListView& other)
     // them its own selection: the other list's selection replaces it.
     const std::optional<int> theirs = other.selectedItem();
     const ListItemsModel::Row* row = theirs ? &other.items().row(*theirs) : nullptr;
-    const std::optional<int> mine = row ? m_model->findKey(row->key, row->stamp) : std::nullopt;
+    const std::optional<int> mine = row ? m_model->findKey(row->key, row->started) : std::nullopt;
     if (!mine) {
         if (selectionModel())
             selectionModel()->clear();
@@ -159,6 +171,28 @@ void ListView::keyPressEvent(QKeyEvent* event)
         return;
     }
     QTreeView::keyPressEvent(event);
+}
+
+void ListView::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        // The row under the pointer becomes the selected one, so the user
+        // sees what the menu acts on.
+        const QModelIndex index = indexAt(event->pos());
+        if (index.isValid())
+            selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        Q_EMIT ContextMenu(index.isValid() ? std::optional<int>(index.row()) : std::nullopt, event->globalPos());
+        return;
+    }
+    // The menu key: the selected row, the menu below it.
+    const std::optional<int> item = selectedItem();
+    QPoint at = viewport()->rect().topLeft();
+    if (item) {
+        const QRect row = visualRect(m_model->index(*item, 0));
+        if (viewport()->rect().intersects(row))
+            at = row.bottomLeft();
+    }
+    Q_EMIT ContextMenu(item, viewport()->mapToGlobal(at));
 }
 
 } // namespace zerva

@@ -27,9 +27,18 @@ public:
     QString text(int item) const;
     QString subItem(int item, int sub) const;
     void setSubItem(int item, int sub, const QString& text);
-    // A row's hidden key: a process's id and start time (-1: unknown).
-    void setKey(int item, qint64 key, qint64 stamp = -1);
+    // A row's hidden key, a process's id, and when that process started
+    // (-1: unknown): together they name the process, and a refresh keeps a
+    // row (and its selection) while they stay the same.
+    void setKey(int item, qint64 key);
+    void setStarted(int item, qint64 started) { m_model->setStarted(item, started); }
+    qint64 started(int item) const { return m_model->row(item).started; }
+    void addWarning(int item, const QString& reason) { m_model->addWarning(item, reason); }
+    QString warning(int item) const { return m_model->row(item).warning; }
     qint64 key(int item) const;
+    // The item's Tag: a text kept with it and not shown.
+    void setTag(int item, const QString& tag);
+    QString tag(int item) const;
 
     // The selected item, or nothing.
     std::optional<int> selectedItem() const;
@@ -58,10 +67,15 @@ public:
 
 Q_SIGNALS:
     void DblClick();
+    // A context menu is asked for at `globalPos` (right click, or the menu
+    // key) over `item`: the row under the pointer, or for the menu key the
+    // selected one; none over no row.
+    void ContextMenu(std::optional<int> item, const QPoint& globalPos);
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void checkItem(int item) const;

@@ -1,5 +1,9 @@
 #include "platform/controls/text_box.h"
 
+#include "platform/controls/left_to_right.h"
+
+#include <QMimeData>
+#include <QTextDocumentFragment>
 #include <QScrollBar>
 
 namespace zerva {
@@ -13,7 +17,7 @@ QString TextBox::text() const
 {
     if (!document()->isModified())
         return m_text;
-    QString shown = toPlainText();
+    QString shown = StripIsolates(toPlainText());
     shown.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
     return shown;
 }
@@ -21,9 +25,16 @@ QString TextBox::text() const
 void TextBox::setText(const QString& text)
 {
     m_text = text;
-    setPlainText(text);   // also clears the modified flag and the undo stack
+    setPlainText(LeftToRight(text));   // also clears the modified flag and the undo stack
     horizontalScrollBar()->setValue(0);
     verticalScrollBar()->setValue(0);
+}
+
+QMimeData* TextBox::createMimeDataFromSelection() const
+{
+    auto* mime = new QMimeData;
+    mime->setText(StripIsolates(textCursor().selection().toPlainText()));
+    return mime;
 }
 
 } // namespace zerva

@@ -27,27 +27,28 @@ namespace zerva {
 //                   and processes that hid it: see pathSuspect)
 //   priority        20 - nice: a larger number is a higher priority
 //   commandLine     the arguments joined by single blanks; null when empty
-//                   or unreadable; cut after CommandLineLimit bytes, "..."
-//                   added
+//                   or unreadable; cut after CommandLineLimit bytes (or
+//                   what limitCommandLines() set), "..." added
 //   pageFileUsage   resident memory in bytes
 //   threadCount     number of threads
 //   name            comm
 //   description     same as caption
 //
-// Meanings on Windows (wmi_process_source): the Win32_Process properties of
-// the same names, pageFileUsage converted from kilobytes to bytes.
+// Meanings on Windows: the Win32_Process properties of the same names,
+// pageFileUsage in bytes (a whole number of kilobytes), whether they come
+// from the native calls (nt_process_source) or from the management service
+// (wmi_process_source).
 //
 // pathSuspect is true when executablePath is null although the platform
 // should have been able to read it: the process is not a kernel thread and
 // Zerva may inspect it (Zerva runs as root, or the process runs under
 // Zerva's own user), so it has hidden its program. It is listed like an
-// untrusted process. Windows, whose management service withholds the paths
-// of protected system processes, never sets it.
+// untrusted process. On Windows it is set for a process of Zerva's own
+// session (other than the idle and system pseudo-processes) whose path the
+// system withholds; protected processes of other sessions (services,
+// other users' desktops) keep a null path and no suspicion.
 struct ProcessInfo {
     std::int64_t pid = 0;
-    // When the process started, in the platform's own units; with pid it
-    // tells apart two processes that had the same number. -1: unknown.
-    std::int64_t startTime = -1;
     std::optional<std::string> caption;
     std::optional<std::string> executablePath;
     std::optional<std::int64_t> priority;
@@ -57,6 +58,14 @@ struct ProcessInfo {
     std::optional<std::string> name;
     std::optional<std::string> description;
     bool pathSuspect = false;
+    // Why executablePath is null when pathSuspect is not set, for the count
+    // of hidden processes: not Zerva's to look into (the default, and all
+    // Windows gives), a kernel thread, or a process that is ending.
+    enum class NoProgram : std::uint8_t { NotReadable, KernelThread, Ending };
+    NoProgram noProgram = NoProgram::NotReadable;
+    // When the process started, in the platform's own unit (clock ticks
+    // since boot on Linux): with pid, it names one process for good.
+    std::optional<std::uint64_t> startTime;
 };
 
 // A command line longer than this many bytes (Windows' own limit in
@@ -97,6 +106,22 @@ public:
     {
         static_cast<void>(process);
         ended = false;
+        return std::nullopt;
+    }
+
+    // Command lines in snapshots may be cut after `bytes` (with "..."
+    // added), so that a list of many long ones stays small; commandLine()
+    // gives the whole one of a process when it is asked for. A platform
+    // that cannot read one process alone keeps both defaults: whole command
+    // lines in every snapshot.
+    virtual void limitCommandLines(std::size_t bytes) { static_cast<void>(bytes); }
+    // The whole command line (up to CommandLineLimit, as in snapshots) of
+    // the process with this id and start time; nothing when it has ended,
+    // or its id now names another process, or it cannot be read.
+    virtual std::optional<std::string> commandLine(std::int64_t pid, std::uint64_t startTime) const
+    {
+        static_cast<void>(pid);
+        static_cast<void>(startTime);
         return std::nullopt;
     }
 };

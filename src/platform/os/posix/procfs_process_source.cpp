@@ -32,6 +32,53 @@ std::int64_t toInt(std::string_view s, bool& ok)
     return v;
 }
 
+// The arguments of a cmdline file (`raw`) joined by single blanks; cut
+// after `limit` bytes, "..." added; nothing when empty.
+std::optional<std::string> JoinArguments(std::string_view raw, std::size_t limit)
+{
+    std::size_t len = raw.size();
+    const bool whole = raw.size() < limit + 2;
+    if (whole)
+        while (len > 0 && raw[len - 1] == '\0')
+            --len;
+    const bool cut = len > limit;
+    if (cut) {
+        len = limit;
+        // Cut before a character, not inside one.
+        while (len > 0 && (static_cast<unsigned char>(raw[len]) & 0xC0) == 0x80)
+            --len;
+    }
+    if (len == 0)
+        return std::nullopt;
+    std::string line(raw.substr(0, len));
+    std::replace(line.begin(), line.end(), '\0', ' ');
+    if (cut)
+        line += "...";
+    return line;
+}
+
+// Up to `limit` bytes of a file; empty when it cannot be read.
+std::string ReadSmallFile(const std::string& path, std::size_t limit)
+{
+    std::string out;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return out;
+    out.resize(limit);
+    std::size_t len = 0;
+    while (len < limit) {
+        const ssize_t n = ::read(fd, out.data() + len, limit - len);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        len += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    out.resize(len);
+    return out;
+}
+
 // Set in the flags of stat for kernel threads (include/linux/sched.h); a
 // user process cannot set it.
 constexpr unsigned long KernelThreadFlag = 0x00200000;
@@ -292,7 +339,7 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
         else if (field == 20)
             info.threadCount = value;
         else if (field == 22)
-            info.startTime = value;
+            info.startTime = static_cast<std::uint64_t>(value);
         else
             info.pageFileUsage = value * m_pageSize;
     }
@@ -330,8 +377,12 @@ bool ProcfsProcessSource::readProgram(ProcessInfo& info, bool kernelThread)
         return false;
     };
     const std::string pid(m_path, 0, m_dirLen - 1);
-    if (tryLink(pid) || kernelThread)
+    if (tryLink(pid))
         return true;
+    if (kernelThread) {
+        info.noProgram = ProcessInfo::NoProgram::KernelThread;
+        return true;
+    }
     forThreadLinks(m_rootFd, pid, tryLink);
     if (info.executablePath)
         return true;
@@ -342,8 +393,10 @@ bool ProcfsProcessSource::readProgram(ProcessInfo& info, bool kernelThread)
         int unkept = -1;
         if (!readFile("stat", unkept, false) || m_len == 0)
             return false;   // ended meanwhile
-        if (ending(std::string_view(m_buf.data(), m_len)))
+        if (ending(std::string_view(m_buf.data(), m_len))) {
+            info.noProgram = ProcessInfo::NoProgram::Ending;
             return true;
+        }
     }
     info.pathSuspect = m_reader == 0 || runsAsReader();
     return true;
@@ -380,26 +433,36 @@ void ProcfsProcessSource::readCommandLine(ProcessInfo& info, int& held, bool kee
 {
     // Two bytes beyond the limit: the NUL that ends the last argument, and
     // one that shows there is more.
-    if (!readFile("cmdline", held, keep, CommandLineLimit + 2))
-        return;
-    std::size_t len = m_len;
-    const bool whole = m_len < CommandLineLimit + 2;
-    if (whole)
-        while (len > 0 && m_buf[len - 1] == '\0')
-            --len;
-    const bool cut = len > CommandLineLimit;
-    if (cut) {
-        len = CommandLineLimit;
-        // Cut before a character, not inside one.
-        while (len > 0 && (static_cast<unsigned char>(m_buf[len]) & 0xC0) == 0x80)
-            --len;
-    }
-    if (len == 0)
-        return;
-    std::string& line = info.commandLine.emplace(m_buf.data(), len);
-    std::replace(line.begin(), line.end(), '\0', ' ');
-    if (cut)
-        line += "...";
+    if (readFile("cmdline", held, keep, m_commandLineLimit + 2))
+        info.commandLine = JoinArguments(std::string_view(m_buf.data(), m_len), m_commandLineLimit);
+}
+
+std::optional<std::string> ProcfsProcessSource::commandLine(std::int64_t pid, std::uint64_t startTime) const
+{
+    const std::string dir = m_root + "/" + std::to_string(pid) + "/";
+    // The same process before and after: its id may have been given to
+    // another since the snapshot.
+    const auto started = [&]() -> std::optional<std::uint64_t> {
+        const std::string stat = ReadSmallFile(dir + "stat", 4096);
+        const std::size_t close = stat.rfind(')');
+        if (close == std::string::npos)
+            return std::nullopt;
+        std::size_t at = close;
+        for (int field = 2; field < 22 && at != std::string::npos; ++field)
+            at = stat.find(' ', at + 1);
+        if (at == std::string::npos)
+            return std::nullopt;
+        std::uint64_t value = 0;
+        const auto r = std::from_chars(stat.data() + at + 1, stat.data() + stat.size(), value);
+        return r.ec == std::errc() ? std::optional(value) : std::nullopt;
+    };
+    if (started() != startTime)
+        return std::nullopt;
+    const std::string raw = ReadSmallFile(dir + "cmdline", CommandLineLimit + 2);
+    std::optional<std::string> line = JoinArguments(raw, CommandLineLimit);
+    if (started() != startTime)
+        return std::nullopt;
+    return line;
 }
 
 std::optional<FileId> ProcfsProcessSource::fileAt(const std::string& path) const

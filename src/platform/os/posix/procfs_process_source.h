@@ -2,6 +2,8 @@
 
 #include "platform/os/process_source.h"
 
+#include <algorithm>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -54,6 +56,9 @@ public:
     std::optional<FileId> fileAt(const std::string& path) const override;
     std::optional<FileId> runningFile(const ProcessInfo& process, bool& ended) const override;
 
+    void limitCommandLines(std::size_t bytes) override { m_commandLineLimit = std::min(bytes, CommandLineLimit); }
+    std::optional<std::string> commandLine(std::int64_t pid, std::uint64_t startTime) const override;
+
 private:
     struct Held {
         int stat = -1;
@@ -101,6 +106,7 @@ private:
     // Open files are kept for this many processes at most (two each).
     std::size_t m_maxHeld = 0;
     bool m_holding = true;
+    std::size_t m_commandLineLimit = CommandLineLimit;
 };
 
 } // namespace zerva

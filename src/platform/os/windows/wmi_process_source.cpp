@@ -92,7 +92,7 @@ std::optional<std::int64_t> numberOf(IWbemClassObject* object, const wchar_t* na
     return VariantNumber(value.get(), type);
 }
 
-ProcessInfo readProcess(IWbemClassObject* object)
+ProcessInfo readProcess(IWbemClassObject* object, std::int64_t ownSession)
 {
     ProcessInfo info;
     info.pid = numberOf(object, L"ProcessId").value_or(0);
@@ -106,6 +106,11 @@ ProcessInfo readProcess(IWbemClassObject* object)
     info.threadCount = numberOf(object, L"ThreadCount");
     info.name = textOf(object, L"Name");
     info.description = textOf(object, L"Description");
+    // A program in the user's own session whose path is withheld is listed
+    // (as on Linux a process of the user's own that hides its program);
+    // the idle and system pseudo-processes run no program file.
+    info.pathSuspect = !info.executablePath && info.pid != 0 && info.pid != 4
+        && numberOf(object, L"SessionId") == ownSession;
     return info;
 }
 
@@ -165,6 +170,9 @@ bool WmiProcessSource::snapshot(std::vector<ProcessInfo>& out)
         return false;
     impersonate(processes.get());
 
+    DWORD ownSession = 0;
+    if (!ProcessIdToSessionId(GetCurrentProcessId(), &ownSession))
+        ownSession = 0xFFFFFFFF;   // matches no process: the design's rule stays
     for (;;) {
         Com<IWbemClassObject> object;
         ULONG returned = 0;
@@ -175,7 +183,7 @@ bool WmiProcessSource::snapshot(std::vector<ProcessInfo>& out)
             return !out.empty();
         if (hr != WBEM_S_NO_ERROR || returned == 0)
             break;
-        out.push_back(readProcess(object.get()));
+        out.push_back(readProcess(object.get(), ownSession));
     }
     return true;
 }

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "trusted/trusted_file.h"
+
+#include <QDialog>
+#include <QPointer>
+#include <QStringList>
+
+class QListView;
+class QPushButton;
+class QStringListModel;
+
+namespace zerva {
+
+class ListView;
+
+// The window "Guvenilir Programlar": the entries of the trusted list in file
+// order, and "Sil" to take the selected ones out of kvr.conf (Delete does
+// the same; Escape and "Kapat" close it). It shows TrList, the list that
+// the trust test searches, and follows it whenever it is reloaded. Closing
+// it unloads it.
+class GuvenilirProgramlar : public QDialog {
+    Q_OBJECT
+public:
+    explicit GuvenilirProgramlar(ListView& trList);
+
+    QListView* lstGuvenilir() const { return m_lstGuvenilir; }
+    QPushButton* cmdSil() const { return m_cmdSil; }
+    QPushButton* cmdKapat() const { return m_cmdKapat; }
+
+    // "Sil": removes the selected entries in one rewrite.
+    void cmdSil_Click();
+
+Q_SIGNALS:
+    // A removal ran; not Removed when the file did not change as asked.
+    void Removed(TrustedFile::RemoveResult result);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void setupUi();
+    // Lists TrList's entries afresh.
+    void relist();
+
+    QPointer<ListView> m_trList;
+    // The entries as listed, for the removal to find them by.
+    QStringList m_listed;
+    // A plain view on a list of strings: a million entries cost their text
+    // and little more.
+    QStringListModel* m_shown = nullptr;
+    QListView* m_lstGuvenilir = nullptr;
+    QPushButton* m_cmdSil = nullptr;
+    QPushButton* m_cmdKapat = nullptr;
+};
+
+} // namespace zerva
