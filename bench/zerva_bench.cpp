@@ -29,6 +29,7 @@
 #include "process/row_texts.h"
 #include "trusted/is_trusted.h"
 #include "trusted/same_file.h"
+#include "trusted/trust_memory.h"
 #include "trusted/trusted_file.h"
 
 #include <QApplication>
@@ -219,21 +220,29 @@ int main(int argc, char* argv[])
         return trusted;
     };
 
+    // What the trust test keeps between refreshes, as the window keeps it;
+    // and one whose every inspection is always due.
+    TrustMemory memory, dueMemory;
+    dueMemory.recheckAfter = std::chrono::milliseconds(0);
+
     std::vector<std::vector<ProcessInfo>> keep(1);
     // Kept between fills, as the window keeps them.
     RowTexts texts;
     std::vector<Case> cases = {
         {"floor (plain /proc walk)", [] { FloorScan(); }, {}, {}},
         {"process source scan", [&] { source->snapshot(keep[0]); }, {}, {}},
-        {"ListProcesses, hidden list", [&] { ListProcesses(hidden, *source, check1, noTrusted, &texts); }, {}, {}},
+        {"ListProcesses, hidden list", [&] { ListProcesses(hidden, *source, check1, noTrusted, nullptr, &texts); }, {}, {}},
         {"full refresh", [&] { window.cmdRefresh_Click(); }, {}, {}},
-        {"ListProcesses, 10 trusted", [&] { ListProcesses(hidden, *source, check1, trusted10, &texts); }, {}, {}},
-        {"ListProcesses, 10000 trusted", [&] { ListProcesses(hidden, *source, check1, trusted10k, &texts); }, {}, {}},
+        {"ListProcesses, 10 trusted", [&] { ListProcesses(hidden, *source, check1, trusted10, nullptr, &texts); }, {}, {}},
+        {"ListProcesses, 10000 trusted", [&] { ListProcesses(hidden, *source, check1, trusted10k, nullptr, &texts); }, {}, {}},
         {"trust test x all, 10 entries", [&] { trustPass(trusted10); }, {}, {}},
         {"trust test x all, 10000", [&] { trustPass(trusted10k); }, {}, {}},
         {"trust test, 10 running", [&] { trustPass(running10); }, {}, {}},
         {"trust test, 10000 (10 running)", [&] { trustPass(running10k); }, {}, {}},
-        {"ListProcesses, 10000 (10 run.)", [&] { ListProcesses(hidden, *source, check1, running10k, &texts); }, {}, {}},
+        {"ListProcesses, 10000 (10 run.)", [&] { ListProcesses(hidden, *source, check1, running10k, nullptr, &texts); }, {}, {}},
+        // The sleepers trusted, the way the window refreshes.
+        {"refresh, sleepers trusted", [&] { ListProcesses(hidden, *source, check1, running10, &memory, &texts); }, {}, {}},
+        {"same, every inspection due", [&] { ListProcesses(hidden, *source, check1, running10, &dueMemory, &texts); }, {}, {}},
     };
     if (const char* only = std::getenv("ZERVA_BENCH_ONLY"); only && std::string(only) == "banner") {
         hostileBanners();
@@ -273,6 +282,8 @@ int main(int argc, char* argv[])
                 100.0 * cases[9].medianCpuMs() / refresh.medianCpuMs());
     std::printf("processes trusted by the running programs' entries (each took a file check): %d of %d with a path\n",
                 trustPass(running10), static_cast<int>(paths.size()));
+    std::printf("refresh with the %d sleepers trusted: %.2f ms cpu; with every inspection due: %.2f ms cpu\n",
+                sleepers.count(), cases[11].medianCpuMs(), cases[12].medianCpuMs());
     std::printf("10000 trusted entries add %.2f %% to a fill\n",
                 100.0 * (cases[5].medianCpuMs() - cases[2].medianCpuMs()) / refresh.medianCpuMs());
     if (!startMs.empty())

@@ -12,14 +12,21 @@ set(ZERVA_POSIX_CODEC_SOURCES
 
 set(ZERVA_OS_SOURCES
   ${ZERVA_POSIX_CODEC_SOURCES}
+  src/platform/os/posix/posix_add_lock.cpp
+  src/platform/os/posix/posix_add_lock.h
   src/platform/os/posix/posix_conf_file.cpp
   src/platform/os/posix/posix_memory.cpp
   src/platform/os/posix/posix_path_spelling.cpp
   src/platform/os/posix/posix_shell.cpp
   src/platform/os/posix/posix_shell.h
+  src/platform/os/posix/procfs_inside_readers.cpp
+  src/platform/os/posix/procfs_inside_readers.h
+  src/platform/os/posix/procfs_inspect.cpp
   src/platform/os/posix/procfs_process_source.cpp
   src/platform/os/posix/procfs_process_source.h
   src/platform/os/posix/procfs_system_process_source.cpp
+  src/platform/os/posix/procfs_tasks.cpp
+  src/platform/os/posix/procfs_tasks.h
 )
 
 # Added with the full-browser banner (cmake/webengine.cmake).

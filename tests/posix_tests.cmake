@@ -12,6 +12,13 @@ if(NOT WIN32)
     posix/support/spawned_process.cpp
     posix/support/spawned_process.h)
   target_link_libraries(zerva_posix_test_support PUBLIC zerva_test_support Threads::Threads PRIVATE zerva_warnings)
+  # A library of its own: it must stay mapped when a test's program is not.
+  add_library(zerva_forged_link SHARED posix/support/forged_link.cpp posix/support/forged_link.h)
+  target_include_directories(zerva_forged_link PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(zerva_forged_link PRIVATE zerva_warnings)
+  # Its calls bound at load: a lazy lookup would read the unmapped program.
+  target_link_options(zerva_forged_link PRIVATE -Wl,-z,now)
+  target_link_libraries(zerva_posix_test_support PUBLIC zerva_forged_link)
   zerva_add_qt_tests(${CMAKE_CURRENT_SOURCE_DIR}/posix zerva_posix_test_support
     test_hostile_kvr
     test_hostile_kvr_modes

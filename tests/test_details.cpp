@@ -3,6 +3,7 @@
 #include "platform/controls/list_view.h"
 #include "platform/controls/text_box.h"
 #include "windows/dialog.h"
+#include "trusted/trust_verdict.h"
 #include "windows/dialog_window.h"
 
 #include <QAccessible>
@@ -23,6 +24,14 @@ std::vector<ProcessInfo> Processes()
 {
     return {MakeProcess(10, "firefox", "/usr/bin/firefox"), MakeProcess(11, "kworker/0:1", std::nullopt),
             MakeProcess(12, "tool", LongPath.toStdString())};
+}
+
+// One that hid its program: listed with a warning.
+ProcessInfo Hider()
+{
+    ProcessInfo p = MakeProcess(13, "hider", std::nullopt);
+    p.pathSuspect = true;
+    return p;
 }
 
 // A shown main window after start-up: BufList holds the processes that
@@ -80,12 +89,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("head");
         // Line breaks: five joins, and those inside the details block.
         QTest::addColumn<int>("breaks");
+        // After the details block: the row's warning, if it has one.
+        QTest::addColumn<QString>("tail");
         QTest::newRow("full row on BufList") << false << false << "firefox"
-            << "Dosya:\r\nfirefox\r\nPath: \r\n/usr/bin/firefox\r\nAyrintilar: \r\n" << 12;
+            << "Dosya:\r\nfirefox\r\nPath: \r\n/usr/bin/firefox\r\nAyrintilar: \r\n" << 12 << "";
         QTest::newRow("full row on List1") << false << true << "firefox"
-            << "Dosya:\r\nfirefox\r\nPath: \r\n/usr/bin/firefox\r\nAyrintilar: \r\n" << 12;
+            << "Dosya:\r\nfirefox\r\nPath: \r\n/usr/bin/firefox\r\nAyrintilar: \r\n" << 12 << "";
         QTest::newRow("caption-only row") << true << false << "kworker/0:1"
-            << "Dosya:\r\nkworker/0:1\r\nPath: \r\n\r\nAyrintilar: \r\n" << 5;
+            << "Dosya:\r\nkworker/0:1\r\nPath: \r\n\r\nAyrintilar: \r\n" << 5 << "";
+        QTest::newRow("row with a warning") << false << true << "hider"
+            << "Dosya:\r\nhider\r\nPath: \r\n\r\nAyrintilar: \r\n" << 14
+            << "\r\nUyari: \r\n" + WarningText(TrustVerdict::ProgramHidden);
     }
 
     void text()
@@ -95,7 +109,9 @@ private Q_SLOTS:
         QFETCH(QString, caption);
         QFETCH(QString, head);
         QFETCH(int, breaks);
+        QFETCH(QString, tail);
         Shown z;
+        z.source->processes.push_back(Hider());
         if (showAll)
             z.form().Check1->setValue(CheckBox::Ticked);
         if (refreshFirst)
@@ -106,7 +122,7 @@ private Q_SLOTS:
         const ListView& list = z.shownList();
         const int row = *list.selectedItem();
         // The row's details block follows as it is, and nothing after it.
-        QCOMPARE(z.detailsText(), head + list.subItem(row, 2));
+        QCOMPARE(z.detailsText(), head + list.subItem(row, 2) + tail);
         QCOMPARE(int(z.detailsText().count(QStringLiteral("\r\n"))), breaks);
         QVERIFY(!z.detailsText().endsWith(QStringLiteral("\r\n\r\n")));
         QVERIFY(z.details()->isVisible());

@@ -2,6 +2,7 @@
 #include "platform/controls/list_view.h"
 #include "platform/os/conf_codec.h"
 #include "trusted/kvr_reader.h"
+#include "trusted/kvr_text.h"
 #include "trusted/trusted_file.h"
 
 #include <QDir>
@@ -42,10 +43,23 @@ struct Conf {
     qsizetype files() const { return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(); }
 };
 
-// The text of a file's bytes; none for a missing file or a folder.
+// The text of a file's bytes as a reload reads them; none for a missing
+// file, a folder, or no text.
 QString Text(const QByteArray& bytes)
 {
-    return bytes == kMissing || bytes == kDirectory ? QString() : QString::fromLatin1(bytes);
+    QString text;
+    return bytes == kMissing || bytes == kDirectory || !DecodeKvr(bytes, text) ? QString() : text;
+}
+
+QByteArray Utf16(const QString& text, bool littleEndian)
+{
+    QByteArray bytes = littleEndian ? QByteArray("\xff\xfe") : QByteArray("\xfe\xff");
+    for (const QChar c : text) {
+        const char lo = char(c.unicode() & 0xff);
+        const char hi = char(c.unicode() >> 8);
+        bytes.append(littleEndian ? lo : hi).append(littleEndian ? hi : lo);
+    }
+    return bytes;
 }
 
 } // namespace
@@ -67,15 +81,31 @@ private Q_SLOTS:
         row("first add, lower-cased", "", {"C:\\Windows\\Explorer.exe"}, "c:\\windows\\explorer.exe\r\n");
         row("missing file is created", kMissing, {"a"}, "a\r\n");
         row("second add goes first; duplicates kept", "", {"a", "b", "a"}, "a\r\nb\r\na\r\n");
-        row("hand-made capitals kept", "C:\\X.EXE", {"y"}, "y\r\nC:\\X.EXE\r\n");
-        row("blank line kept", "a\r\n\r\nb", {"n"}, "n\r\na\r\n\r\nb\r\n");
+        // Every line but the new one keeps its bytes, its line end too.
+        row("hand-made capitals kept", "C:\\X.EXE", {"y"}, "y\r\nC:\\X.EXE");
+        row("blank line kept", "a\r\n\r\nb", {"n"}, "n\r\na\r\n\r\nb");
         row("comma over several adds", "", {"c:\\a,b\\x.exe", "y", "z"}, "z\r\ny\r\n\"c:\\a,b\\x.exe\"\r\n");
         row("outer blanks over several adds", "", {" c:\\x.exe\t", "y", "z"}, "z\r\ny\r\n\" c:\\x.exe\t\"\r\n");
         row("only blanks", "", {"   ", "y"}, "y\r\n\"   \"\r\n");
         row("leading quote", "", {"\"x", "y"}, "y\r\n\"\"x\"\r\n");
-        row("quotes dropped where not needed", "\"c:\\x y\\z.exe\"", {"n"}, "n\r\nc:\\x y\\z.exe\r\n");
-        row("hand-made quote and comma kept", "\"a\"b,c\"\n", {"n"}, "n\r\n\"a\"b,c\"\r\n");
-        row("fields sharing a line split", " a,b\nc", {"n"}, "n\r\na\r\nb\r\nc\r\n");
+        row("hand-made quotes kept", "\"c:\\x y\\z.exe\"", {"n"}, "n\r\n\"c:\\x y\\z.exe\"");
+        row("hand-made quote and comma kept", "\"a\"b,c\"\n", {"n"}, "n\r\n\"a\"b,c\"\n");
+        row("fields sharing a line kept", " a,b\nc", {"n"}, "n\r\n a,b\nc");
+        row("lone CR and LF kept", "a\rb\n", {"n"}, "n\r\na\rb\n");
+        // A file in UTF-16 (Notepad's "Unicode") or with a UTF-8 byte order
+        // mark keeps both; the new line comes after the mark.
+        for (const bool le : {true, false}) {
+            const QByteArray before = Utf16(QString::fromUtf8("c:\\\xc3\xa7.exe\r\nb"), le);
+            const QByteArray after = Utf16(QString::fromUtf8("c:\\\xc5\x9f.exe\r\nc:\\\xc3\xa7.exe\r\nb"), le);
+            row(le ? "UTF-16LE" : "UTF-16BE", before, {QString::fromUtf8("C:\\\xc5\x9e.EXE")}, after);
+        }
+        row("UTF-8 byte order mark", "\xef\xbb\xbf\xc3\xa7\r\n", {"n"}, "\xef\xbb\xbfn\r\n\xc3\xa7\r\n");
+        row("NUL bytes: no text", QByteArray("a\0b\r\n", 5), {"n"}, QByteArray("a\0b\r\n", 5), Result::NotText);
+        row("UTF-16 of an odd length", "\xff\xfe\x61", {"n"}, "\xff\xfe\x61", Result::NotText);
+        // Refused whole rather than cut at 32767 characters.
+        row("answer too long", "a\r\n", {QString(TrustedFile::kMaxEntryLength + 1, u'x')}, "a\r\n", Result::TooLong);
+        row("answer as long as may be", "", {QString(TrustedFile::kMaxEntryLength, u'x')},
+            QByteArray(TrustedFile::kMaxEntryLength, 'x') + "\r\n");
         const QByteArray old("\"c:\\x,y\"\r\n\r\nB\n");
         row("cancel", old, {""}, old, Result::Empty);
         row("cancel creates no file", kMissing, {""}, kMissing, Result::Empty);
@@ -121,7 +151,11 @@ private Q_SLOTS:
         row("a windows-1254 line removed", "/opt/a\r\n/home/ay\xfe" "e\r\n", {1}, "/opt/a\r\n");
         row("a duplicate: the chosen line only", "x\r\ny\r\nx\r\n", {2}, "x\r\ny\r\n");
         row("a duplicate: the first", "x\r\ny\r\nx\r\n", {0}, "y\r\nx\r\n");
-        row("fields sharing a line", "a, b ,\"c,d\"\r\ne\r\n", {1}, "a,\"c,d\"\r\ne\r\n");
+        row("fields sharing a line", "a, b ,\"c,d\"\r\ne\r\n", {1}, "a\r\n\"c,d\"\r\ne\r\n");
+        row("UTF-16LE stays UTF-16LE", QByteArray("\xff\xfe" "a\0\r\0\n\0b\0,\0c\0\r\0\n\0", 18), {1},
+            QByteArray("\xff\xfe" "a\0\r\0\n\0c\0\r\0\n\0", 14));
+        row("UTF-16BE stays UTF-16BE", QByteArray("\xfe\xff" "\0a\0\r\0\n\0b\0\r\0\n", 14), {0},
+            QByteArray("\xfe\xff" "\0b\0\r\0\n", 8));
         row("last field of an unended line", "a\nb,c", {1}, "a\nc\r\n");
         row("blank line", "a\r\n\r\nb", {1}, "a\r\nb");
         row("byte order mark stays", "\xef\xbb\xbf" "a\r\n", {0}, "\xef\xbb\xbf");
@@ -152,8 +186,9 @@ private Q_SLOTS:
         QCOMPARE(TrustedFile(conf.path).remove(listed, rows, trList), result);
         QCOMPARE(conf.bytes(), after);
         QCOMPARE(conf.files(), 1);   // no temporary file left behind
-        if (after != kDirectory)
-            QCOMPARE(ListTexts(trList), ReadKvr(DecodeConfText(after)));
+        QString text;
+        if (after != kDirectory && DecodeKvr(after, text))
+            QCOMPARE(ListTexts(trList), ReadKvr(text));
     }
 
     // An existing file typed with capitals is kept as typed where lower case
@@ -187,12 +222,15 @@ private Q_SLOTS:
         QTest::addColumn<int>("items");
         QTest::addColumn<Result>("add");
         QTest::newRow("missing") << kMissing << 0 << Result::Added;
-        QTest::newRow("full of NUL bytes") << QByteArray(1 << 20, '\0') << 1 << Result::Added;
+        QTest::newRow("full of NUL bytes") << QByteArray(1 << 20, '\0') << 0 << Result::NotText;
         QTest::newRow("a 1 MB line, quote never closed") << "\"" + QByteArray(1 << 20, ',') + "\nb" << 2 << Result::Added;
         QTest::newRow("50 MB") << QByteArray(998, 'p').append("\r\n").repeated(50'000) << 50'000 << Result::Added;
         QTest::newRow("more entries than are read")
             << QByteArray("\n").repeated(int(TrustedFile::kMaxEntries) + 5) << int(TrustedFile::kMaxEntries) << Result::Full;
-        QTest::newRow("too large to read") << QByteArray(int(TrustedFile::kMaxBytes) + 1, 'x') << 0 << Result::Unreadable;
+        QTest::newRow("too large to read") << QByteArray(int(TrustedFile::kMaxBytes) + 1, 'x') << 0 << Result::TooLarge;
+        // Never written beyond what the next reload reads.
+        QTest::newRow("an add would pass the read limit")
+            << QByteArray(int(TrustedFile::kMaxBytes) - 7, 'x').append("\r\n") << 1 << Result::TooLarge;
     }
     void hostile()
     {
@@ -214,6 +252,39 @@ private Q_SLOTS:
         }
         QCOMPARE(trList.count(), items + 1);
         QCOMPARE(ReadKvr(Text(conf.bytes())).mid(1), ReadKvr(Text(bytes)));
+    }
+
+    // An add whose file would pass a limit of the reader is refused, the
+    // file untouched; up to the limit it is taken.
+    void limits_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<int>("maxBytes");
+        QTest::addColumn<int>("maxEntries");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<Result>("result");
+        const QByteArray old = QByteArray(90, 'x') + "\r\n";   // 92 bytes
+        QTest::newRow("just under the byte limit") << old << 100 << 10 << "abcde" << Result::Added;
+        QTest::newRow("at the byte limit") << old << 100 << 10 << "abcdef" << Result::Added;
+        QTest::newRow("one byte over") << old << 100 << 10 << "abcdefg" << Result::TooLarge;
+        QTest::newRow("old file over the byte limit") << old << 91 << 10 << "a" << Result::TooLarge;
+        QTest::newRow("up to the entry limit") << QByteArray("a\r\nb\r\n") << 100 << 3 << "c" << Result::Added;
+        QTest::newRow("past the entry limit") << QByteArray("a\r\nb,c\r\n") << 100 << 3 << "d" << Result::Full;
+    }
+    void limits()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(int, maxBytes);
+        QFETCH(int, maxEntries);
+        QFETCH(QString, answer);
+        QFETCH(Result, result);
+        Conf conf(before);
+        const TrustedFile file(conf.path, TrustedFile::Limits{maxBytes, maxEntries});
+        ListView trList;
+        QCOMPARE(file.add(answer, trList), result);
+        QCOMPARE(conf.bytes(), result == Result::Added ? answer.toLatin1() + "\r\n" + before : before);
+        if (result == Result::Added)
+            QCOMPARE(trList.count(), ReadKvr(Text(before)).size() + 1);
     }
 };
 

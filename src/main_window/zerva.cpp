@@ -39,6 +39,8 @@ Zerva::Zerva(ZervaPlatform platform, QWidget* parent)
     for (const ListView* list : {m_form.List1, m_form.BufList})
         connect(list, &ListView::ContextMenu, this,
                 [this, list](std::optional<int> item, const QPoint& at) { List_ContextMenu(*list, item, at); });
+    m_addRetry.setSingleShot(true);
+    connect(&m_addRetry, &QTimer::timeout, this, &Zerva::tryPendingAdd);
 }
 
 Zerva::~Zerva()
@@ -96,7 +98,8 @@ void Zerva::fillAndShow(ListView& fill, ListView& other)
     HiddenCount hidden;
     const int before = fill.count();
     Trap([&] {
-        hidden = ListProcesses(fill, *m_platform.processes, *m_form.Check1, *m_form.TrList, m_rowTexts.get());
+        hidden = ListProcesses(fill, *m_platform.processes, *m_form.Check1, *m_form.TrList, &m_trustMemory,
+                               m_rowTexts.get());
     });
     // Many processes gone at once: what their rows held goes back to the
     // system, not only to the allocator.

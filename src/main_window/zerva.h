@@ -2,10 +2,14 @@
 
 #include "main_window/zerva_form.h"
 #include "main_window/zerva_platform.h"
+#include "trusted/trust_memory.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
+#include <QTimer>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -34,11 +38,16 @@ public:
     void Form_Load(FirstRefresh first = FirstRefresh::InLoad);
     // The refresh: fills the hidden list, shows it, hides the other one.
     void cmdRefresh_Click();
-    // "Guvenilir Program Ekle": asks for a program and adds it to kvr.conf;
-    // the input box's field holds `path` at first.
-    void GPE_Click(const QString& path = QString());
     // "Guvenilir Programlar...": shows the window of the trusted list.
     void mnGuvenilirProgramlar_Click();
+    // "Guvenilir Program Ekle": asks for a program and adds it to kvr.conf.
+    // While another add holds the file's lock, the add is tried again from
+    // the event loop (the window goes on refreshing) until it is done or
+    // ZervaPlatform::addWaitMs has passed; an add that did not happen is told
+    // in a message box. The input box's field holds `path` at first.
+    void GPE_Click(const QString& path = QString());
+    // Answers waiting for the lock, oldest first.
+    const QStringList& pendingAdds() const { return m_pendingAdds; }
 
     const ZervaForm& form() const { return m_form; }
     bool useList1() const { return m_UseList1; }
@@ -86,6 +95,7 @@ private:
     void fillAndShow(ListView& fill, ListView& other);
     void startBanner();
     void loadTrusted();
+    void tryPendingAdd();
     void showDetails(const ListView& list);
 
     ZervaPlatform m_platform;
@@ -106,6 +116,11 @@ private:
     std::shared_ptr<Hakkinda> m_hakkinda;
     // Loaded on first use, unloaded when closed.
     QPointer<GuvenilirProgramlar> m_guvenilirProgramlar;
+    QStringList m_pendingAdds;
+    std::chrono::steady_clock::time_point m_addDeadline;
+    QTimer m_addRetry;
+    // What the trust test learnt of each process, from refresh to refresh.
+    TrustMemory m_trustMemory;
 };
 
 } // namespace zerva

@@ -30,6 +30,10 @@ void Zerva::showDetails(const ListView& list)
     if (const qint64 started = list.started(selected()); started >= 0 && m_platform.processes)
         details = WithCommandLine(details, m_platform.processes->commandLine(list.key(selected()), quint64(started)));
     text1.setText(text1.text() + crLf + QStringLiteral("Ayrintilar: ") + crLf + details);
+    // Why a row is listed that might not be: under the details, so that
+    // their lines keep their places.
+    if (const QString warning = list.warning(selected()); !warning.isEmpty())
+        text1.setText(text1.text() + crLf + QStringLiteral("Uyari: ") + crLf + warning);
     m_Dialog->show();
 }
 

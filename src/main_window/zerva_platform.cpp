@@ -1,6 +1,7 @@
 #include "main_window/zerva_platform.h"
 
 #include "platform/controls/input_box.h"
+#include "platform/controls/message_box.h"
 #include "platform/os/system_process_source.h"
 
 namespace zerva {
@@ -12,6 +13,7 @@ ZervaPlatform MakeSystemPlatform()
     platform.shell = MakeSystemShell();
     platform.banner = MakeSystemBanner;
     platform.inputBox = InputBox;
+    platform.messageBox = MessageBox;
     return platform;
 }
 

@@ -25,6 +25,12 @@ struct ZervaPlatform {
     // Asks the user for a line of text with this prompt, the field holding
     // `text` at first; empty on Cancel.
     std::function<QString(const QString& prompt, const QString& text)> inputBox;
+    // Shows a short message and waits for OK; none: nothing is shown.
+    std::function<void(const QString& text)> messageBox;
+    // How often a waiting add tries the lock again, the window refreshing in
+    // between, and how long it tries (TrustedFile::kLockWait).
+    int addRetryMs = 50;
+    int addWaitMs = 5000;
 };
 
 // The real pieces of the platform the program runs on.

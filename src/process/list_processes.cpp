@@ -7,14 +7,15 @@
 #include "process/row_texts.h"
 #include "trusted/is_trusted.h"
 #include "trusted/mixed_script.h"
-#include "trusted/same_file.h"
+#include "trusted/trust_check.h"
+#include "trusted/trust_memory.h"
 
 #include <vector>
 
 namespace zerva {
 
 HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1, const ListView& trList,
-                          RowTexts* texts)
+                          TrustMemory* memory, RowTexts* texts)
 {
     ListFill fill(list);
     list.clear();
@@ -24,10 +25,13 @@ HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox&
     if (!Trap([&] { source.snapshot(processes); }))
         return hidden;   // an unreachable source leaves the list empty
 
-    RowTexts once;
-    RowTexts& made = texts ? *texts : once;
+    RowTexts onceTexts;
+    RowTexts& made = texts ? *texts : onceTexts;
 
-    SameFile sameFile(source);
+    TrustMemory once;
+    TrustMemory& remembered = memory ? *memory : once;
+    remembered.beginRefresh();
+    TrustCheck trustCheck(source, remembered);
     for (const ProcessInfo& p : processes) {
         // One process that cannot be listed must not cost the others theirs.
         Trap([&] {
@@ -49,9 +53,16 @@ HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox&
             }
             // A process that hid its program gets a full row with an empty
             // path, which nothing trusts.
+            if (p.executablePath)
+                remembered.see(p);   // its first link, for a later change
             const QString& path = made.path(p);
             QString copy = path;   // IsTrusted lower-cases its argument
-            if (IsTrusted(copy, check1.value(), trList, [&](const QString& entry) { return sameFile.runs(p, entry); })) {
+            TrustVerdict verdict = p.pathSuspect ? TrustVerdict::ProgramHidden : TrustVerdict::Trusted;
+            const auto runsFile = [&](const QString& entry) {
+                verdict = trustCheck.verdict(p, entry);
+                return verdict == TrustVerdict::Trusted;
+            };
+            if (IsTrusted(copy, check1.value(), trList, runsFile)) {
                 ++hidden.trusted;
                 return;
             }
@@ -63,11 +74,14 @@ HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox&
             if (p.executablePath)
                 list.setTag(row, made.entryPath(p));
             list.setSubItem(row, 2, made.details(p));
+            if (verdict != TrustVerdict::Trusted)
+                list.addWarning(row, WarningText(verdict));
             if (const QString reason = MixedScriptReason(path); !reason.isEmpty())
                 list.addWarning(row, reason);
         });
     }
     made.sweep();
+    remembered.endRefresh();
     return hidden;
 }
 

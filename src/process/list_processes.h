@@ -15,6 +15,7 @@ class CheckBox;
 class ListView;
 class ProcessSource;
 class RowTexts;
+class TrustMemory;
 
 // Empties `list` and fills it with a fresh snapshot from `source`: one row
 // per shown process with its caption, path and details block. A process
@@ -23,6 +24,12 @@ class RowTexts;
 // unless it hid its path (ProcessInfo::pathSuspect): that one is always
 // listed, with an empty path and its details block. A row whose path
 // mixes scripts in a component gets a warning (MixedScriptReason).
+//
+// A process listed although its path is trusted (TrustCheck found that it
+// runs another file or something else besides), or one that hid its path,
+// carries the reason as its row's warning. `memory` keeps what the trust
+// test learnt of each process for the next call; without it, every process
+// is inspected afresh.
 //
 // Each listed row with a path keeps, as its tag, the path as the program
 // reported it, for a trusted entry: the shown path has its control
@@ -43,7 +50,7 @@ struct HiddenCount {
     int total() const { return trusted + notReadable + kernelThreads + ending; }
 };
 HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1, const ListView& trList,
-                          RowTexts* texts = nullptr);
+                          TrustMemory* memory = nullptr, RowTexts* texts = nullptr);
 
 // The count as the status label's tooltip says it: "12 gizli: 10 guvenilir,
 // 2 bakilamayan", the reasons that count any in a fixed order.

@@ -1,14 +1,13 @@
 #pragma once
 
-#include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-#include <optional>
-
 namespace zerva {
+
+class KvrText;
 
 // Takes entries out of the trusted-program file's content. Pure: no file
 // access.
@@ -22,20 +21,19 @@ namespace zerva {
 // very row; of an entry listed twice, only the chosen line goes. When the
 // file now holds fewer copies than the n-th, its last copies go instead.
 //
-// Every line that holds none of them keeps its bytes exactly (a line in
-// another encoding, quotes, blanks, its own line end), and so does a byte
-// order mark. A line that holds only removed entries goes with its line end;
-// one that also holds others (fields sharing a line) is written anew with
-// the others. Where the lines of the bytes cannot be told apart that way
-// (an encoding whose line ends are not single bytes), the remaining entries
-// are written as an add writes them.
+// Every line that holds none of them keeps its bytes exactly (its encoding,
+// quotes, blanks, its own line end), and so does a byte order mark (see
+// KvrText). A line that holds only removed entries goes with its line end;
+// one that also holds others (fields sharing a line) gives way to a line for
+// each of the others, as an add writes them.
 class KvrRemoval {
 public:
     KvrRemoval(const QStringList& listed, const QList<int>& rows);
 
-    // The new content, or nothing when none of the entries is there any
-    // more or the remaining ones cannot be encoded (see removed()).
-    std::optional<QByteArray> apply(const QByteArray& old, const QString& oldText);
+    // Takes the entries out of `text`; false, with `text` perhaps changed,
+    // when none of them is there any more or the others of a line cannot be
+    // written in the file's encoding (see unencodable()).
+    bool apply(KvrText& text);
 
     // How many entries the last apply() took out.
     qsizetype removed() const { return m_removed; }

@@ -22,6 +22,10 @@ public:
     explicit SameFile(const ProcessSource& source) : m_source(source) {}
 
     bool runs(const ProcessInfo& process, const QString& entry);
+    // For the process of the last runs(): the file it runs, if that could
+    // be told, and whether it had ended.
+    const std::optional<FileId>& running() const { return m_running; }
+    bool ended() const { return m_ended; }
 
 private:
     const ProcessSource& m_source;

@@ -1,10 +1,10 @@
 #include "trusted/trusted_file.h"
 
 #include "platform/controls/list_view.h"
-#include "platform/os/conf_codec.h"
 #include "platform/os/conf_file.h"
 #include "trusted/kvr_reader.h"
 #include "trusted/kvr_removal.h"
+#include "trusted/kvr_text.h"
 #include "trusted/kvr_writer.h"
 #include "trusted/lower_case.h"
 
@@ -38,7 +38,9 @@ QString StoredEntry(const QString& answer)
 
 } // namespace
 
-TrustedFile::TrustedFile(QString path) : m_path(std::move(path)) {}
+TrustedFile::TrustedFile(QString path) : TrustedFile(std::move(path), Limits{}) {}
+
+TrustedFile::TrustedFile(QString path, Limits limits) : m_path(std::move(path)), m_limits(limits) {}
 
 std::filesystem::path TrustedFile::fsPath() const
 {
@@ -50,23 +52,12 @@ void TrustedFile::createIfMissing() const
     CreateConfFile(fsPath());
 }
 
-TrustedFile::Read TrustedFile::decode(const QByteArray& bytes, QString& text)
-{
-    text = DecodeConfText(bytes);
-    // Bytes that decode to nothing (a code page conversion that failed) are
-    // not an empty list: an add would drop them all. A byte order mark alone
-    // is.
-    if (text.isEmpty() && !bytes.isEmpty() && bytes != QByteArrayLiteral("\xef\xbb\xbf"))
-        return Read::Unreadable;
-    return Read::Ok;
-}
-
 TrustedFile::Read TrustedFile::readText(QString& text) const
 {
     std::string bytes;
-    switch (ReadConfFile(fsPath(), std::size_t(kMaxBytes), bytes)) {
+    switch (ReadConfFile(fsPath(), std::size_t(m_limits.maxBytes), bytes)) {
     case ConfFileStatus::Ok:
-        return decode(Bytes(bytes), text);
+        return DecodeKvr(Bytes(bytes), text) ? Read::Ok : Read::Unreadable;
     case ConfFileStatus::Missing:
         return Read::Missing;
     default:
@@ -84,61 +75,72 @@ void TrustedFile::reload(ListView& trList) const
         return;
     // One entry a line, as a rule; moving a million rows as the list grows
     // would cost more than counting.
-    trList.reserve(std::min(text.count(u'\n') + 1, kMaxEntries));
+    trList.reserve(std::min(text.count(u'\n') + 1, m_limits.maxEntries));
     KvrReader reader(text);
-    for (qsizetype n = 0; n < kMaxEntries && !reader.atEnd(); ++n)
+    for (qsizetype n = 0; n < m_limits.maxEntries && !reader.atEnd(); ++n)
         trList.add(reader.next());
 }
 
-TrustedFile::AddResult TrustedFile::add(const QString& answer, ListView& trList) const
+TrustedFile::AddResult TrustedFile::fitsLimits(const QByteArray& bytes) const
 {
-    const QString entry = StoredEntry(answer);
-    if (entry.isEmpty())
-        return AddResult::Empty;
-    if (!KvrAcceptsNewEntry(entry))
-        return AddResult::Refused;
+    if (bytes.size() > m_limits.maxBytes)
+        return AddResult::TooLarge;
+    // Whatever the edit, a file that does not decode is not written: the
+    // old one did not decode either.
+    QString text;
+    if (!DecodeKvr(bytes, text))
+        return AddResult::Unreadable;
+    KvrReader reader(text);
+    for (qsizetype n = 0; !reader.atEnd(); ++n) {
+        if (n >= m_limits.maxEntries)
+            return AddResult::Full;
+        reader.next();
+    }
+    return AddResult::Added;
+}
 
-    // The old entries come from the file as it is under the lock, not from
+TrustedFile::AddResult TrustedFile::rewrite(const Edit& edit, ListView& trList, std::chrono::milliseconds lockWait) const
+{
+    // The old lines come from the file as it is under the lock, not from
     // trList, so that entries edited in by hand, or added by another Zerva
     // meanwhile, survive.
     AddResult result = AddResult::Added;
-    const auto rewrite = [&](const std::string& old) -> std::optional<std::string> {
-        QStringList entries{entry};
-        QString text;
-        if (decode(Bytes(old), text) != Read::Ok) {
-            result = AddResult::Unreadable;
+    const auto change = [&](const std::string& old) -> std::optional<std::string> {
+        KvrText text;
+        if (!text.parse(Bytes(old))) {
+            result = AddResult::NotText;
             return std::nullopt;
         }
-        KvrReader reader(text);
-        while (!reader.atEnd()) {
-            if (entries.size() >= kMaxEntries) {
-                result = AddResult::Full;
-                return std::nullopt;
-            }
-            entries.push_back(reader.next());
-        }
-        text.clear();
-        const std::optional<QString> content = FormatKvr(entries);
-        bool encoded = false;
-        const QByteArray bytes = content ? EncodeConfText(*content, &encoded) : QByteArray();
-        if (!encoded) {
-            result = AddResult::Refused;
+        result = edit(text);
+        if (result != AddResult::Added)
             return std::nullopt;
-        }
+        const QByteArray bytes = text.bytes();
+        result = fitsLimits(bytes);
+        if (result != AddResult::Added)
+            return std::nullopt;
         return bytes.toStdString();
     };
-    switch (RewriteConfFile(fsPath(), std::size_t(kMaxBytes), kLockWait, rewrite)) {
+    switch (RewriteConfFile(fsPath(), std::size_t(m_limits.maxBytes), lockWait, change)) {
     case ConfFileStatus::Ok:
         break;
+    case ConfFileStatus::Missing:
+    case ConfFileStatus::Unreadable:
+        return AddResult::Unreadable;
+    case ConfFileStatus::TooLarge:
+        return AddResult::TooLarge;
     case ConfFileStatus::Foreign:
         return AddResult::Foreign;
     case ConfFileStatus::Busy:
         return AddResult::Busy;
+    case ConfFileStatus::LockFailed:
+        return AddResult::LockFailed;
+    case ConfFileStatus::ReadOnly:
+        return AddResult::ReadOnly;
+    case ConfFileStatus::NoPermission:
+        return AddResult::NoPermission;
     case ConfFileStatus::WriteFailed:
         result = AddResult::WriteFailed;
         break;
-    default:
-        return AddResult::Unreadable;
     }
     if (result != AddResult::Added && result != AddResult::WriteFailed)
         return result;
@@ -147,42 +149,35 @@ TrustedFile::AddResult TrustedFile::add(const QString& answer, ListView& trList)
     return result;
 }
 
-TrustedFile::RemoveResult TrustedFile::remove(const QStringList& listed, const QList<int>& rows,
-                                              ListView& trList) const
+TrustedFile::AddResult TrustedFile::add(const QString& answer, ListView& trList, std::chrono::milliseconds lockWait) const
+{
+    // Refused whole rather than cut: a shorter path is another program.
+    if (answer.size() > kMaxEntryLength)
+        return AddResult::TooLong;
+    const QString entry = StoredEntry(answer);
+    if (entry.isEmpty())
+        return AddResult::Empty;
+    if (!KvrAcceptsNewEntry(entry))
+        return AddResult::Refused;
+    return rewrite([&](KvrText& text) { return text.insertEntry(0, entry) ? AddResult::Added : AddResult::Refused; },
+                   trList, lockWait);
+}
+
+TrustedFile::RemoveResult TrustedFile::remove(const QStringList& listed, const QList<int>& rows, ListView& trList,
+                                              std::chrono::milliseconds lockWait) const
 {
     if (rows.isEmpty())
         return RemoveResult::Empty;
     KvrRemoval removal(listed, rows);
-    RemoveResult result = RemoveResult::Removed;
-    const auto rewrite = [&](const std::string& old) -> std::optional<std::string> {
-        const QByteArray bytes = Bytes(old);
-        QString text;
-        if (decode(bytes, text) != Read::Ok) {
-            result = RemoveResult::Unreadable;
-            return std::nullopt;
-        }
-        const std::optional<QByteArray> content = removal.apply(bytes, text);
-        if (!content) {
-            result = removal.unencodable() ? RemoveResult::Refused : RemoveResult::Gone;
-            return std::nullopt;
-        }
-        return content->toStdString();
-    };
-    switch (RewriteConfFile(fsPath(), std::size_t(kMaxBytes), kLockWait, rewrite)) {
-    case ConfFileStatus::Ok:
-        break;
-    case ConfFileStatus::Foreign:
-        return RemoveResult::Foreign;
-    case ConfFileStatus::Busy:
-        return RemoveResult::Busy;
-    case ConfFileStatus::WriteFailed:
-        result = RemoveResult::WriteFailed;
-        break;
-    default:
-        return RemoveResult::Unreadable;
-    }
-    // Mirrors the file as it now is, also when nothing was written.
-    if (result != RemoveResult::Refused && result != RemoveResult::Unreadable)
+    const RemoveResult result = rewrite(
+        [&](KvrText& text) {
+            if (removal.apply(text))
+                return RemoveResult::Removed;
+            return removal.unencodable() ? RemoveResult::Refused : RemoveResult::Gone;
+        },
+        trList, lockWait);
+    // Mirrors the file as it now is: another program took them out first.
+    if (result == RemoveResult::Gone)
         reload(trList);
     return result;
 }

@@ -108,7 +108,10 @@ void GuvenilirProgramlar::cmdSil_Click()
         return;
     // The entries are found again in the file by their text: it may have
     // changed since they were listed. TrList is reloaded, and so this list.
-    const TrustedFile::RemoveResult result = TrustedFile().remove(m_listed, rows, *m_trList);
+    // One try at the lock: another add holds it only briefly, and the window
+    // must not wait; a busy file is told, and Sil can be pressed again.
+    const TrustedFile::RemoveResult result =
+        TrustedFile().remove(m_listed, rows, *m_trList, std::chrono::milliseconds(0));
     Q_EMIT Removed(result);
 }
 

@@ -43,6 +43,22 @@ public:
         const auto it = running.find(process.pid);
         return it == running.end() ? std::nullopt : std::optional<FileId>(it->second);
     }
+
+    // What runs inside each process, once a test sets `inspects`; a
+    // process without an entry cannot be inspected.
+    bool inspects = false;
+    std::map<std::int64_t, ProcessInside> inside;
+    bool preloaded = false;
+    mutable int inspections = 0;
+
+    bool inspectsProcesses() const override { return inspects; }
+    std::optional<ProcessInside> inspect(const ProcessInfo& process) const override
+    {
+        ++inspections;
+        const auto it = inside.find(process.pid);
+        return it == inside.end() ? std::nullopt : std::optional<ProcessInside>(it->second);
+    }
+    bool systemPreload() const override { return preloaded; }
 };
 
 // A full process with a path; the other properties get plain values.

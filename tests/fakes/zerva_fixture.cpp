@@ -17,6 +17,9 @@ ZervaFixture::ZervaFixture(Pieces pieces)
     platform.refreshIntervalMs = pieces.intervalMs;
     platform.aboutFrameMs = pieces.aboutFrameMs;
     platform.inputBox = std::move(pieces.inputBox);
+    platform.messageBox = std::move(pieces.messageBox);
+    platform.addRetryMs = pieces.addRetryMs;
+    platform.addWaitMs = pieces.addWaitMs;
     if (pieces.shell) {
         auto fakeShell = std::make_unique<FakeShell>();
         shell = fakeShell.get();

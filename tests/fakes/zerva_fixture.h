@@ -27,6 +27,9 @@ struct ZervaFixture {
         // 0: the About window types in as fast as it can.
         int aboutFrameMs = 16;
         std::function<QString(const QString& prompt, const QString& text)> inputBox{};
+        std::function<void(const QString& text)> messageBox{};
+        int addRetryMs = 50;
+        int addWaitMs = 5000;
     };
 
     FakeProcessSource* source = nullptr;

@@ -115,8 +115,9 @@ private Q_SLOTS:
         // Root reads any file whatever its mode; /proc/self/mem at offset 0
         // is a plain file whose every read fails, for root too.
         QTest::newRow("unreadable (read fails)") << "unreadable" << QByteArray() << QStringList{} << false;
+        // No text: nothing hidden, nothing rewritten.
         QTest::newRow("NUL bytes")
-            << "file" << QByteArray("/bin/p1\0tail\r\n\0\r\n/bin/p2\r\n", 24) << QStringList{"*"} << true;
+            << "file" << QByteArray("/bin/p1\0tail\r\n\0\r\n/bin/p2\r\n", 24) << QStringList{} << false;
         QTest::newRow("invalid UTF-8") << "file" << QByteArray("/bin/p1\r\n/opt/\xff\xfe\xc3(\r\n/bin/p2")
                                        << QStringList{"*"} << true;
         QTest::newRow("read-only file system") << "read-only fs" << plain << QStringList{"*"} << false;
@@ -171,10 +172,12 @@ private Q_SLOTS:
             loaded = read.mid(0, 1'000'000);
 
         // Start-up goes on to its end whatever the file is.
+        QStringList messages;
         ZervaFixture z(ZervaFixture::Pieces{
             .processes = {MakeProcess(1, "p1", "/bin/p1"), MakeProcess(2, "p2", "/bin/p2"),
                           MakeProcess(3, "p3", "/bin/p3")},
-            .inputBox = [](const QString&, const QString&) { return kNew; }});
+            .inputBox = [](const QString&, const QString&) { return kNew; },
+            .messageBox = [&](const QString& text) { messages << text; }});
         Zerva& window = *z.window;
         window.Form_Load();
         const ZervaForm& f = window.form();
@@ -194,6 +197,10 @@ private Q_SLOTS:
             QVERIFY(ListTexts(*f.TrList) == loaded);
             QVERIFY(fingerprint(kConf) == before);
         }
+        // An add that did not happen says so.
+        QCOMPARE(messages.size(), added ? 0 : 1);
+        if (kind == "full disk")
+            QCOMPARE(messages.value(0), QStringLiteral("Program eklenemedi: kvr.conf yazilamadi (disk dolu olabilir)."));
         // Nothing half-written is left beside it.
         const QStringList expected = kind == "full disk" ? QStringList{"filler", kConf} : QStringList{kConf};
         QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot), expected);

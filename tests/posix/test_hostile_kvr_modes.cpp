@@ -46,22 +46,38 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("fileMode");   // -1: no kvr.conf at all
         QTest::addColumn<int>("dirMode");
+        QTest::addColumn<int>("umask");
         QTest::addColumn<QStringList>("loaded");
         QTest::addColumn<bool>("added");
+        QTest::addColumn<QString>("message");   // the message box after the add
         const QStringList both{"/bin/p1", "/bin/p2"};
-        QTest::newRow("read-only file") << 0444 << 0755 << both << false;
+        const QString no = QStringLiteral("Program eklenemedi: ");
+        QTest::newRow("read-only file") << 0444 << 0755 << 022 << both << false << no + "kvr.conf salt okunur.";
         // The folder takes no new file, but the file may be written in place.
-        QTest::newRow("read-only folder") << 0644 << 0555 << both << true;
-        QTest::newRow("read-only folder, no file") << -1 << 0555 << QStringList{} << false;
-        QTest::newRow("unreadable file") << 0000 << 0755 << QStringList{} << false;
-        QTest::newRow("folder closed to us") << 0644 << 0000 << QStringList{} << false;
+        QTest::newRow("read-only folder") << 0644 << 0555 << 022 << both << true << QString();
+        QTest::newRow("read-only folder, no file")
+            << -1 << 0555 << 022 << QStringList{} << false << no + "kvr.conf dosyasina yazma izniniz yok.";
+        QTest::newRow("unreadable file")
+            << 0000 << 0755 << 022 << QStringList{} << false << no + "kvr.conf okunamadi.";
+        QTest::newRow("folder closed to us") << 0644 << 0000 << 022 << QStringList{} << false << no + "kvr.conf okunamadi.";
+        // Created by the start-up, for the user to edit: 0644 through the umask.
+        QTest::newRow("no file: created 0644") << -1 << 0755 << 022 << QStringList{} << true << QString();
+        QTest::newRow("no file, umask 077: created 0600") << -1 << 0755 << 077 << QStringList{} << true << QString();
+        // Anyone could swap the file in a folder open to all, unless sticky.
+        QTest::newRow("folder others may write")
+            << 0644 << 0777 << 022 << QStringList{} << false << no + "kvr.conf sizin dosyaniz degil.";
+        QTest::newRow("folder the group may write")
+            << 0644 << 0775 << 022 << QStringList{} << false << no + "kvr.conf sizin dosyaniz degil.";
+        QTest::newRow("sticky folder open to all") << 0644 << 01777 << 022 << both << true << QString();
     }
     void modes()
     {
         QFETCH(int, fileMode);
         QFETCH(int, dirMode);
+        QFETCH(int, umask);
         QFETCH(QStringList, loaded);
         QFETCH(bool, added);
+        QFETCH(QString, message);
         const QByteArray old("/bin/p1\r\n/bin/p2\r\n");
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
@@ -76,11 +92,14 @@ private Q_SLOTS:
         QVERIFY(QDir::setCurrent(dir.path()));
         QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), mode_t(dirMode)), 0);
 
+        const mode_t oldMask = ::umask(mode_t(umask));
+        QStringList messages;
         {
             ZervaFixture z(ZervaFixture::Pieces{
                 .processes = {MakeProcess(1, "p1", "/bin/p1"), MakeProcess(2, "p2", "/bin/p2"),
                               MakeProcess(3, "p3", "/bin/p3")},
-                .inputBox = [](const QString&, const QString&) { return QStringLiteral("/opt/new"); }});
+                .inputBox = [](const QString&, const QString&) { return QStringLiteral("/opt/new"); },
+                .messageBox = [&](const QString& text) { messages << text; }});
             Zerva& window = *z.window;
             window.Form_Load();
             const ZervaForm& f = window.form();
@@ -91,17 +110,19 @@ private Q_SLOTS:
             window.GPE_Click();
             QCOMPARE(ListTexts(*f.TrList), added ? QStringList{"/opt/new"} + loaded : loaded);
         }
+        ::umask(oldMask);
+        QCOMPARE(messages, message.isEmpty() ? QStringList{} : QStringList{message});
 
         QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 0700), 0);
-        if (fileMode < 0) {
+        if (fileMode < 0 && !added) {
             QVERIFY(!QFile::exists(QString::fromLocal8Bit(conf)));
             return;
         }
-        QCOMPARE(modeOf(conf.constData()), fileMode);
+        QCOMPARE(modeOf(conf.constData()), fileMode < 0 ? 0644 & ~umask : fileMode);
         QCOMPARE(::chmod(conf.constData(), 0600), 0);
         QFile f(QString::fromLocal8Bit(conf));
         QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), added ? "/opt/new\r\n" + old : old);
+        QCOMPARE(f.readAll(), (added ? "/opt/new\r\n" : "") + (fileMode < 0 ? QByteArray() : old));
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{"kvr.conf"});
     }

@@ -110,22 +110,32 @@ private Q_SLOTS:
         QTest::addColumn<int>("mode");
         QTest::addColumn<int>("items");
         QTest::addColumn<Result>("add");
+        QTest::addColumn<bool>("hardLink");   // kvr.conf a second name of the file, not a symbolic link
         const QStringList none;
-        QTest::newRow("own file (control)") << "nobody" << none << "us" << 0644 << 2 << Result::Added;
-        QTest::newRow("root's file: used, not written") << "nobody" << none << "root" << 0644 << 2 << Result::WriteFailed;
-        QTest::newRow("another user's file") << "nobody" << none << "other" << 0644 << 0 << Result::Foreign;
-        QTest::newRow("own file, group may write") << "nobody" << none << "us" << 0664 << 0 << Result::Foreign;
-        QTest::newRow("own file, others may write") << "nobody" << none << "us" << 0606 << 0 << Result::Foreign;
+        QTest::newRow("own file (control)") << "nobody" << none << "us" << 0644 << 2 << Result::Added << false;
+        QTest::newRow("root's file: used, not written")
+            << "nobody" << none << "root" << 0644 << 2 << Result::NoPermission << false;
+        QTest::newRow("another user's file") << "nobody" << none << "other" << 0644 << 0 << Result::Foreign << false;
+        QTest::newRow("own file, group may write") << "nobody" << none << "us" << 0664 << 0 << Result::Foreign << false;
+        QTest::newRow("own file, others may write") << "nobody" << none << "us" << 0606 << 0 << Result::Foreign << false;
         QTest::newRow("own link to own file: link kept")
-            << "nobody" << QStringList{"us"} << "us" << 0600 << 2 << Result::Added;
+            << "nobody" << QStringList{"us"} << "us" << 0600 << 2 << Result::Added << false;
         QTest::newRow("planted link to the user's file")
-            << "nobody" << QStringList{"other"} << "us" << 0600 << 0 << Result::Foreign;
+            << "nobody" << QStringList{"other"} << "us" << 0600 << 0 << Result::Foreign << false;
         QTest::newRow("own link through a planted link")
-            << "nobody" << QStringList{"us", "other"} << "us" << 0600 << 0 << Result::Foreign;
-        QTest::newRow("root: another user's file") << "root" << none << "other" << 0644 << 0 << Result::Foreign;
+            << "nobody" << QStringList{"us", "other"} << "us" << 0600 << 0 << Result::Foreign << false;
+        QTest::newRow("root: another user's file") << "root" << none << "other" << 0644 << 0 << Result::Foreign << false;
         QTest::newRow("root: planted link to root's file")
-            << "root" << QStringList{"other"} << "root" << 0600 << 0 << Result::Foreign;
-        QTest::newRow("root: own file (control)") << "root" << none << "us" << 0644 << 2 << Result::Added;
+            << "root" << QStringList{"other"} << "root" << 0600 << 0 << Result::Foreign << false;
+        QTest::newRow("root: own file (control)") << "root" << none << "us" << 0644 << 2 << Result::Added << false;
+        // A second name of root's file is no list of the user's.
+        QTest::newRow("hard link to root's file") << "nobody" << none << "root" << 0644 << 0 << Result::Foreign << true;
+        QTest::newRow("hard link to own file") << "nobody" << none << "us" << 0644 << 2 << Result::Added << true;
+        QTest::newRow("root: hard link to root's file") << "root" << none << "us" << 0644 << 2 << Result::Added << true;
+        QTest::newRow("root: hard link to another user's file")
+            << "root" << none << "other" << 0644 << 0 << Result::Foreign << true;
+        // Read-only means read-only for root too.
+        QTest::newRow("root: read-only own file") << "root" << none << "us" << 0444 << 2 << Result::ReadOnly << false;
     }
     void owners()
     {
@@ -135,6 +145,7 @@ private Q_SLOTS:
         QFETCH(int, mode);
         QFETCH(int, items);
         QFETCH(Result, add);
+        QFETCH(bool, hardLink);
         if (::geteuid() != 0)
             QSKIP("needs root to give files to a second user (nobody, daemon); run the tests as root");
         if (runner == "nobody" && m_setpriv.isEmpty())
@@ -150,7 +161,9 @@ private Q_SLOTS:
         QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0);
         QVERIFY(::chmod(QFile::encodeName(shared).constData(), 01777) == 0);
         QVERIFY(Own(home, us));
-        const QString target = links.isEmpty() ? shared + "/kvr.conf" : home + "/kvr.conf";
+        QVERIFY(::chmod(QFile::encodeName(home).constData(), 0700) == 0);
+        const QString conf = shared + "/kvr.conf";
+        const QString target = links.isEmpty() && !hardLink ? conf : home + "/kvr.conf";
         {
             QFile f(target);
             QVERIFY(f.open(QIODevice::WriteOnly) && f.write(kOld) == kOld.size());
@@ -165,8 +178,12 @@ private Q_SLOTS:
             QVERIFY(QFile::link(i + 1 < links.size() ? chain[i + 1] : target, chain[i]));
             QVERIFY(Own(chain[i], uidOf(links[i])));
         }
+        if (hardLink)
+            QVERIFY(::link(QFile::encodeName(target).constData(), QFile::encodeName(conf).constData()) == 0);
+        // What the add replaces: a hard link is a name of its own.
+        const QString written = hardLink ? conf : target;
         struct stat before {};
-        QCOMPARE(::stat(QFile::encodeName(target).constData(), &before), 0);
+        QCOMPARE(::stat(QFile::encodeName(written).constData(), &before), 0);
 
         int loaded = -1;
         int result = -1;
@@ -187,7 +204,7 @@ private Q_SLOTS:
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.insert("ZERVA_KVR_HELPER", "once");
             env.insert("QT_QPA_PLATFORM", "offscreen");
-            env.insert("XDG_RUNTIME_DIR", dir.path());
+            env.insert("XDG_RUNTIME_DIR", home);
             helper.setProcessEnvironment(env);
             helper.start(m_setpriv, {"--reuid=65534", "--regid=65534", "--clear-groups", "--", m_helper});
             QVERIFY2(helper.waitForFinished(60'000), "the helper did not finish within a minute");
@@ -201,11 +218,11 @@ private Q_SLOTS:
 
         // The file: the new entry first where the add was taken, else byte
         // for byte as it was; never a link turned into a file.
-        QCOMPARE(ReadAll(target), add == Result::Added ? "/opt/new\r\n" + kOld : kOld);
+        QCOMPARE(ReadAll(written), add == Result::Added ? "/opt/new\r\n" + kOld : kOld);
         for (int i = 0; i < links.size(); ++i)
             QCOMPARE(QFileInfo(chain[i]).symLinkTarget(), i + 1 < links.size() ? chain[i + 1] : target);
         struct stat after {};
-        QCOMPARE(::stat(QFile::encodeName(target).constData(), &after), 0);
+        QCOMPARE(::stat(QFile::encodeName(written).constData(), &after), 0);
         QCOMPARE(int(after.st_uid), int(before.st_uid));
         QCOMPARE(int(after.st_mode), int(before.st_mode));
         // Replaced in one step: a new file took the name.
@@ -277,7 +294,7 @@ private Q_SLOTS:
         const QSet<QString> inFile(texts.begin(), texts.end());
         QCOMPARE(trList.count(), reported.size() + 2);
         QCOMPARE(inFile, reported + QSet<QString>({"/bin/p1", "/bin/p2"}));
-        // The lock is on the file itself: nothing else is left in the folder.
+        // The lock is in the user's private folder: nothing else is left here.
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
                  QStringList{"kvr.conf"});
         if (outOfTime)

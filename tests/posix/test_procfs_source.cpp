@@ -73,18 +73,31 @@ private Q_SLOTS:
         QTest::addColumn<QString>("threadLink");  // a later thread's exe link, if any
         QTest::addColumn<QString>("path");        // "-": none
         QTest::addColumn<bool>("suspect");
+        // The states of threads 43, 44, ... (each "Z", "S", or "?" for a
+        // stat that cannot be read); empty: thread 43 has already gone.
+        QTest::addColumn<QStringList>("tasks");
         QTest::addColumn<int>("why");             // ProcessInfo::NoProgram, for the hidden count
         const int kthread = 0x00200000;
-        QTest::newRow("ours, hidden") << "S" << 0 << "1000\t1000\t1000\t1000" << 1000 << "" << "-" << true << 0;
-        QTest::newRow("kernel thread") << "S" << kthread << "0\t0\t0\t0" << 0 << "" << "-" << false << 1;
-        QTest::newRow("another user's") << "S" << 0 << "0\t0\t0\t0" << 1000 << "" << "-" << false << 0;
-        QTest::newRow("another user's, we are root") << "S" << 0 << "33\t33\t33\t33" << 0 << "" << "-" << true << 0;
-        QTest::newRow("set-uid program we started") << "S" << 0 << "1000\t0\t0\t0" << 1000 << "" << "-" << false << 0;
-        QTest::newRow("status unreadable") << "R" << 0 << "" << 1000 << "" << "-" << false << 0;
-        QTest::newRow("zombie") << "Z" << 0 << "1000\t1000\t1000\t1000" << 1000 << "" << "-" << false << 2;
-        QTest::newRow("on its way out") << "R" << 4 << "1000\t1000\t1000\t1000" << 1000 << "" << "-" << false << 2;
+        QTest::newRow("ours, hidden") << "S" << 0 << "1000\t1000\t1000\t1000" << 1000 << "" << "-" << true << QStringList{} << 0;
+        QTest::newRow("kernel thread") << "S" << kthread << "0\t0\t0\t0" << 0 << "" << "-" << false << QStringList{} << 1;
+        QTest::newRow("another user's") << "S" << 0 << "0\t0\t0\t0" << 1000 << "" << "-" << false << QStringList{} << 0;
+        QTest::newRow("another user's, we are root") << "S" << 0 << "33\t33\t33\t33" << 0 << "" << "-" << true << QStringList{} << 0;
+        QTest::newRow("set-uid program we started") << "S" << 0 << "1000\t0\t0\t0" << 1000 << "" << "-" << false << QStringList{} << 0;
+        QTest::newRow("status unreadable") << "R" << 0 << "" << 1000 << "" << "-" << false << QStringList{} << 0;
+        QTest::newRow("zombie") << "Z" << 0 << "1000\t1000\t1000\t1000" << 1000 << "" << "-" << false << QStringList{} << 2;
+        QTest::newRow("on its way out") << "R" << 4 << "1000\t1000\t1000\t1000" << 1000 << "" << "-" << false << QStringList{} << 2;
         QTest::newRow("first thread ended, another runs")
-            << "Z" << 0 << "1000\t1000\t1000\t1000" << 1000 << "/usr/bin/tool" << "/usr/bin/tool" << false << 0;
+            << "Z" << 0 << "1000\t1000\t1000\t1000" << 1000 << "/usr/bin/tool" << "/usr/bin/tool" << false << QStringList{} << 0;
+        // A process has ended only when none of its threads is alive.
+        const QString ours = "1000\t1000\t1000\t1000";
+        QTest::newRow("first thread a zombie, zombies in front of a live one")
+            << "Z" << 0 << ours << 1000 << "" << "-" << true << QStringList{"Z", "Z", "Z", "S"} << 0;
+        QTest::newRow("every thread a zombie") << "Z" << 0 << ours << 1000 << "" << "-" << false << QStringList{"Z", "Z"} << 2;
+        QTest::newRow("first thread on its way out, another runs")
+            << "R" << 4 << ours << 1000 << "" << "-" << true << QStringList{"S"} << 0;
+        QTest::newRow("a thread that cannot be read") << "Z" << 0 << ours << 1000 << "" << "-" << true << QStringList{"Z", "?"} << 0;
+        QTest::newRow("more zombies than are looked at")
+            << "Z" << 0 << ours << 1000 << "" << "-" << true << QStringList(1100, "Z") << 0;
     }
     void unreadableProgram()
     {
@@ -96,6 +109,7 @@ private Q_SLOTS:
         QFETCH(QString, path);
         QFETCH(bool, suspect);
         QFETCH(int, why);
+        QFETCH(QStringList, tasks);
         FakeProcTree proc;
         QVERIFY(proc.isValid());
         QVERIFY(proc.addProcess(42, "p", QStringLiteral(" %1 1 2 3 4 5 %2 7 8 9 10 11 12 13 14 20 0 2 0 99 1000 25\n").arg(state).arg(flags).toUtf8(), ""));
@@ -104,6 +118,13 @@ private Q_SLOTS:
             QVERIFY(proc.addFile("42/status", ("Name:\tp\nState:\tS\nUid:\t" + uids + "\nGid:\t0\t0\t0\t0\n").toUtf8()));
         if (!threadLink.isEmpty())
             QVERIFY(QFile::link(threadLink, proc.dir().filePath("42/task/43/exe")));
+        for (int t = 0; t < tasks.size(); ++t) {
+            const QString stat = QStringLiteral("42/task/%1/stat").arg(43 + t);
+            if (tasks[t] == QLatin1String("?"))
+                QVERIFY(proc.dir().mkpath(stat));   // reading a folder fails
+            else
+                QVERIFY(proc.addFile(stat, QStringLiteral("%1 (p) %2 1 2 3 4 5 0 7\n").arg(43 + t).arg(tasks[t]).toUtf8()));
+        }
         ProcfsProcessSource source(proc.path(), unsigned(reader));
         std::vector<ProcessInfo> ps;
         QVERIFY(source.snapshot(ps));

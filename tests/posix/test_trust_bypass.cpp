@@ -4,14 +4,19 @@
 // list hides it. Then processes that put another file behind a trusted path
 // or hide their program altogether.
 #include "fakes/fake_process_source.h"
+#include "posix/support/fake_proc_tree.h"
+#include "posix/support/forged_link.h"
 #include "posix/support/spawned_process.h"
 #include "platform/controls/check_box.h"
 #include "platform/controls/list_view.h"
 #include "platform/os/posix/procfs_process_source.h"
 #include "process/display_text.h"
 #include "process/list_processes.h"
+#include "trusted/trust_memory.h"
+#include "trusted/trust_verdict.h"
 
 #include <QDir>
+#include <QIcon>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -20,15 +25,19 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <optional>
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <csignal>
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/prctl.h>
+#include <sys/ptrace.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -157,6 +166,217 @@ struct DeepProgram {
         }
         // Too deep for QDir; rm walks it relative to each folder.
         QProcess::execute(QStringLiteral("rm"), {"-rf", QString::fromStdString(top)});
+    }
+};
+
+
+// "file INODE [DIRTY_KIB [OWNER|- [MODE]]]", "deleted INODE", "memfd INODE" or
+// "anon": one executable mapping, on device 1.
+CodeMapping mappingOf(const QString& spec)
+{
+    const QStringList f = spec.split(QLatin1Char(' '));
+    CodeMapping m;
+    const QString kind = f.value(0);
+    m.kind = kind == QLatin1String("anon")      ? CodeMapping::Kind::Anonymous
+        : kind == QLatin1String("deleted")     ? CodeMapping::Kind::DeletedFile
+        : kind == QLatin1String("memfd")       ? CodeMapping::Kind::Memfd
+                                               : CodeMapping::Kind::File;
+    m.file = FileId{1, f.value(1, QStringLiteral("0")).toULongLong()};
+    m.privateDirtyKiB = f.value(2, QStringLiteral("0")).toULongLong();
+    const QString owner = f.value(3, QStringLiteral("0"));
+    if (owner != QLatin1String("-"))
+        m.owner = owner.toUInt();
+    m.mode = f.value(4, QStringLiteral("755")).toUInt(nullptr, 8);
+    return m;
+}
+
+// The warning of process `pid`'s row; "hidden" when it is not listed.
+QString warningOf(const ListView& list, qint64 pid)
+{
+    const std::optional<int> row = rowOf(list, pid);
+    return row ? list.warning(*row) : QStringLiteral("hidden");
+}
+
+// Whether /proc/PID/task holds `threads` threads and its first is a zombie.
+bool leaderZombie(pid_t pid, int threads)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = stat.readAll();
+    const int close = line.lastIndexOf(')');
+    return close > 0 && line.mid(close + 2, 1) == "Z"
+        && QDir(QStringLiteral("/proc/%1/task").arg(pid)).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size() == threads;
+}
+
+// The path of a library this program has loaded (root's own, on a system
+// install): something harmless to preload.
+QString someLibrary()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        return {};
+    for (const QByteArray& line : maps.readAll().split('\n'))
+        if (line.contains("libc.so"))
+            return QString::fromUtf8(line.mid(line.indexOf('/')));
+    return {};
+}
+
+// Rewrites the first bytes of `pid`'s code from `program` with themselves,
+// through /proc/PID/mem: the code stays the same, but its page is now the
+// process's own copy.
+bool rewriteCode(pid_t pid, const QString& program)
+{
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
+    if (!maps.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray& line : maps.readAll().split('\n')) {
+        if (!line.contains(" r-xp ") || !line.endsWith(program.toUtf8()))
+            continue;
+        const off_t at = static_cast<off_t>(line.left(line.indexOf('-')).toULongLong(nullptr, 16));
+        const int fd = ::open(qPrintable(QStringLiteral("/proc/%1/mem").arg(pid)), O_RDWR | O_CLOEXEC);
+        char bytes[16];
+        const bool ok = fd >= 0 && ::pread(fd, bytes, sizeof bytes, at) == sizeof bytes
+            && ::pwrite(fd, bytes, sizeof bytes, at) == sizeof bytes;
+        if (!ok)
+            qDebug("rewrite: %s", std::strerror(errno));
+        if (fd >= 0)
+            ::close(fd);
+        return ok;
+    }
+    return false;
+}
+
+// A child whose first thread ends after many of its threads have ended
+// while traced by this test, so that they stay zombies until it reaps them;
+// one more thread, the last, lives on. A walk of its threads meets the
+// zombies first.
+struct ZombieThreads {
+    static constexpr int Zombies = 80;
+    pid_t pid = -1;
+    std::vector<pid_t> traced;
+    ZombieThreads()
+    {
+        int hold[2], ready[2], go[2];
+        if (::pipe(hold) != 0 || ::pipe(ready) != 0 || ::pipe(go) != 0)
+            return;
+        pid = ::fork();
+        if (pid == 0) {
+            ::close(hold[1]);
+            static int holdFd;
+            holdFd = hold[0];
+            pthread_t thread;
+            for (int i = 0; i < Zombies; ++i)
+                if (::pthread_create(&thread, nullptr, [](void*) -> void* {
+                        char c;
+                        static_cast<void>(::read(holdFd, &c, 1));
+                        ::syscall(SYS_exit, 0);
+                        return nullptr;
+                    }, nullptr) != 0)
+                    ::_exit(1);
+            if (::pthread_create(&thread, nullptr, idle, nullptr) != 0)
+                ::_exit(1);
+            char c = 1;
+            static_cast<void>(::write(ready[1], &c, 1));
+            static_cast<void>(::read(go[0], &c, 1));
+            ::syscall(SYS_exit, 0);
+        }
+        ::close(hold[0]);
+        char c;
+        if (pid < 0 || ::read(ready[0], &c, 1) != 1) {
+            ::close(hold[1]);
+            return;
+        }
+        // Every thread but the first and the last.
+        QStringList tids = QDir(QStringLiteral("/proc/%1/task").arg(pid)).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        std::sort(tids.begin(), tids.end(), [](const QString& a, const QString& b) { return a.toInt() < b.toInt(); });
+        for (qsizetype i = 1; i + 1 < tids.size(); ++i)
+            if (::ptrace(PTRACE_SEIZE, tids[i].toInt(), nullptr, nullptr) == 0)
+                traced.push_back(tids[i].toInt());
+        ::close(hold[1]);   // the traced threads end
+        static_cast<void>(::write(go[1], &c, 1));   // then the first
+        ::close(ready[0]);
+        ::close(ready[1]);
+        ::close(go[0]);
+        ::close(go[1]);
+    }
+    ~ZombieThreads()
+    {
+        if (pid <= 0)
+            return;
+        ::kill(pid, SIGKILL);
+        for (const pid_t tid : traced)
+            ::waitpid(tid, nullptr, __WALL);
+        ::waitpid(pid, nullptr, 0);
+    }
+};
+
+std::string linkOf(pid_t pid)
+{
+    char buf[PATH_MAX];
+    const ssize_t n = ::readlink(("/proc/" + std::to_string(pid) + "/exe").c_str(), buf, sizeof buf);
+    return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
+}
+
+// A child of this test that, once told, makes its program link name
+// `trusted` while it runs none of it (ForgeProgramLink).
+struct ForgedLink {
+    pid_t pid = -1;
+    int go = -1;
+    explicit ForgedLink(const QString& trusted)
+    {
+        // The ranges of this program and the fields of its memory map, as
+        // the child will have them.
+        const QByteArray self = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath().toUtf8();
+        QFile maps(QStringLiteral("/proc/self/maps")), stat(QStringLiteral("/proc/self/stat"));
+        if (!maps.open(QIODevice::ReadOnly) || !stat.open(QIODevice::ReadOnly))
+            return;
+        std::vector<unsigned long> ranges;
+        for (const QByteArray& line : maps.readAll().split('\n')) {
+            if (!line.endsWith(" " + self))
+                continue;
+            const QList<QByteArray> range = line.left(line.indexOf(' ')).split('-');
+            ranges.push_back(range.value(0).toULong(nullptr, 16));
+            ranges.push_back(range.value(1).toULong(nullptr, 16));
+        }
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> f = line.mid(line.lastIndexOf(')') + 2).trimmed().split(' ');
+        const auto field = [&](int n) { return static_cast<__u64>(f.value(n - 3).toULongLong()); };
+        prctl_mm_map map{};
+        map.start_code = field(26);
+        map.end_code = field(27);
+        map.start_stack = field(28);
+        map.start_data = field(45);
+        map.end_data = field(46);
+        map.start_brk = field(47);
+        map.arg_start = field(48);
+        map.arg_end = field(49);
+        map.env_start = field(50);
+        map.env_end = field(51);
+        int fds[2];
+        const int exe = ::open(qPrintable(trusted), O_RDONLY | O_CLOEXEC);
+        if (ranges.empty() || exe < 0 || ::pipe2(fds, O_CLOEXEC) != 0)
+            return;
+        pid = ::fork();
+        if (pid == 0)
+            ForgeProgramLink(exe, fds[0], ranges.data(), static_cast<int>(ranges.size() / 2), map);
+        ::close(fds[0]);
+        ::close(exe);
+        go = fds[1];
+    }
+    void forge() const
+    {
+        const char c = 1;
+        static_cast<void>(::write(go, &c, 1));
+    }
+    ~ForgedLink()
+    {
+        if (go >= 0)
+            ::close(go);
+        if (pid > 0) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
     }
 };
 
@@ -352,6 +572,337 @@ private Q_SLOTS:
             QCOMPARE(list.subItem(*row, 1), path == QLatin1String("self") ? self : path);
             QCOMPARE(list.subItem(*row, 2).count(QStringLiteral("\r\n")), 7);
         }
+    }
+
+    // What else may run in a process whose path and file are trusted, as
+    // the source reports it: each row lists one process running
+    // /usr/bin/tool (device 1, inode 10, owned by root unless the row says
+    // otherwise) and gives the warning its row must carry ("hidden": none).
+    void insideRules_data()
+    {
+        QTest::addColumn<int>("tracer");
+        QTest::addColumn<int>("preload");        // -1: environment unreadable
+        QTest::addColumn<QStringList>("code");   // see mappingOf; empty list: cannot be inspected
+        QTest::addColumn<bool>("systemPreload");
+        QTest::addColumn<int>("running");        // inode of the file it runs
+        QTest::addColumn<QString>("warning");
+        const QStringList clean{"file 10", "file 20 0 0 644"};
+        const auto text = [](TrustVerdict v) { return WarningText(v); };
+        QTest::newRow("nothing else runs") << 0 << 0 << clean << false << 10 << "hidden";
+        QTest::newRow("environment unreadable") << 0 << -1 << clean << false << 10 << "hidden";
+        QTest::newRow("another file behind the path") << 0 << 0 << clean << false << 11 << text(TrustVerdict::OtherFile);
+        QTest::newRow("cannot be inspected") << 0 << 0 << QStringList{} << false << 10 << text(TrustVerdict::Unreadable);
+        QTest::newRow("traced") << 77 << 0 << clean << false << 10 << text(TrustVerdict::Traced);
+        QTest::newRow("LD_PRELOAD") << 0 << 1 << clean << false << 10 << text(TrustVerdict::Preload);
+        QTest::newRow("/etc/ld.so.preload") << 0 << 0 << clean << true << 10 << text(TrustVerdict::SystemPreload);
+        QTest::newRow("program not mapped (forged link)")
+            << 0 << 0 << QStringList{"file 20", "anon"} << false << 10 << text(TrustVerdict::ProgramNotMapped);
+        QTest::newRow("program code changed") << 0 << 0 << QStringList{"file 10 4"} << false << 10 << text(TrustVerdict::CodeChanged);
+        QTest::newRow("library code changed")
+            << 0 << 0 << QStringList{"file 10", "file 20 8"} << false << 10 << text(TrustVerdict::CodeChanged);
+        QTest::newRow("deleted library") << 0 << 0 << QStringList{"file 10", "deleted 20"} << false << 10 << text(TrustVerdict::ForeignCode);
+        QTest::newRow("memfd code") << 0 << 0 << QStringList{"file 10", "memfd 20"} << false << 10 << text(TrustVerdict::ForeignCode);
+        QTest::newRow("library of another user")
+            << 0 << 0 << QStringList{"file 10", "file 20 0 1000"} << false << 10 << text(TrustVerdict::ForeignCode);
+        QTest::newRow("library others may write")
+            << 0 << 0 << QStringList{"file 10", "file 20 0 0 775"} << false << 10 << text(TrustVerdict::ForeignCode);
+        QTest::newRow("library of unknown owner")
+            << 0 << 0 << QStringList{"file 10", "file 20 0 -"} << false << 10 << text(TrustVerdict::ForeignCode);
+        QTest::newRow("library of the program's owner")
+            << 0 << 0 << QStringList{"file 10 0 1000", "file 20 0 1000", "file 30"} << false << 10 << "hidden";
+        QTest::newRow("anonymous code (JIT)") << 0 << 0 << QStringList{"file 10", "anon"} << false << 10 << text(TrustVerdict::AnonymousCode);
+    }
+    void insideRules()
+    {
+        QFETCH(int, tracer);
+        QFETCH(int, preload);
+        QFETCH(QStringList, code);
+        QFETCH(bool, systemPreload);
+        QFETCH(int, running);
+        QFETCH(QString, warning);
+        FakeProcessSource source;
+        source.identifies = source.inspects = true;
+        source.files["/usr/bin/tool"] = FileId{1, 10};
+        source.running[5] = FileId{1, static_cast<std::uint64_t>(running)};
+        source.preloaded = systemPreload;
+        if (!code.isEmpty()) {
+            ProcessInside& inside = source.inside[5];
+            inside.tracerPid = tracer;
+            if (preload >= 0)
+                inside.preload = preload == 1;
+            for (const QString& spec : code)
+                inside.code.push_back(mappingOf(spec));
+        }
+        source.processes = {MakeProcess(5, "tool", "/usr/bin/tool")};
+        ListView list, trList;
+        trList.add(QStringLiteral("/usr/bin/tool"));
+        CheckBox box{QString()};
+        ListProcesses(list, source, box, trList);
+        QCOMPARE(warningOf(list, 5), warning);
+        if (warning == QLatin1String("hidden"))
+            return;
+        // The mark, the tooltip and what a screen reader says of the row.
+        const QModelIndex index = list.model()->index(0, 0);
+        QVERIFY(!index.data(Qt::DecorationRole).value<QIcon>().isNull());
+        QCOMPARE(index.data(Qt::ToolTipRole).toString(), warning);
+        QCOMPARE(index.data(Qt::AccessibleDescriptionRole).toString(), warning);
+        // "Guvenilirleri goster" lists every process plainly.
+        box.setValue(CheckBox::Ticked);
+        ListProcesses(list, source, box, trList);
+        QCOMPARE(warningOf(list, 5), QString());
+    }
+
+    // From one refresh to the next: a link that changes is not believed, an
+    // inspection is repeated only after a while, and one that failed holds
+    // for the process's life, but not for a new process under its pid.
+    void rememberedAcrossRefreshes()
+    {
+        FakeProcessSource source;
+        source.identifies = source.inspects = true;
+        source.files["/usr/bin/tool"] = FileId{1, 10};
+        source.running[5] = source.running[6] = FileId{1, 10};
+        source.inside[5].code = source.inside[6].code = {mappingOf(QStringLiteral("file 10"))};
+        ListView list, trList;
+        trList.add(QStringLiteral("/usr/bin/tool"));
+        CheckBox box{QString()};
+        TrustMemory memory;
+        const auto refresh = [&] { ListProcesses(list, source, box, trList, &memory); };
+
+        // 6 first ran another program, then its link named the trusted one.
+        ProcessInfo moved = MakeProcess(6, "tool", "/home/u/other");
+        moved.startTime = 600;
+        source.processes = {MakeProcess(5, "tool", "/usr/bin/tool"), moved};
+        source.processes[0].startTime = 500;
+        refresh();
+        QCOMPARE(warningOf(list, 5), QStringLiteral("hidden"));
+        QCOMPARE(warningOf(list, 6), QString());
+        source.processes[1].executablePath = "/usr/bin/tool";
+        refresh();
+        QCOMPARE(warningOf(list, 6), WarningText(TrustVerdict::LinkChanged));
+
+        // A child seen between fork and exec runs its parent's program; its
+        // exec is its one change.
+        ProcessInfo child = MakeProcess(7, "tool", "/home/u/other");
+        child.startTime = 700;
+        child.parentPid = 6;
+        source.processes[1].executablePath = "/home/u/other";
+        source.processes.push_back(child);
+        refresh();
+        QCOMPARE(warningOf(list, 7), QString());
+        source.processes[2].executablePath = "/usr/bin/tool";
+        source.running[7] = FileId{1, 10};
+        source.inside[7].code = {mappingOf(QStringLiteral("file 10"))};
+        refresh();
+        QCOMPARE(warningOf(list, 7), QStringLiteral("hidden"));
+        source.processes[2].executablePath = "/usr/bin/tool2";
+        refresh();
+        source.processes[2].executablePath = "/usr/bin/tool";
+        refresh();
+        QCOMPARE(warningOf(list, 7), WarningText(TrustVerdict::LinkChanged));
+        source.processes.pop_back();
+
+        // Inspected once in a while; a tracer found stays with the process.
+        source.inspections = 0;
+        refresh();
+        QCOMPARE(source.inspections, 0);
+        memory.recheckAfter = std::chrono::milliseconds(0);
+        source.inside[5].tracerPid = 77;
+        refresh();
+        QCOMPARE(source.inspections, 1);
+        QCOMPARE(warningOf(list, 5), WarningText(TrustVerdict::Traced));
+        source.inside[5].tracerPid = 0;
+        refresh();
+        QCOMPARE(warningOf(list, 5), WarningText(TrustVerdict::Traced));
+        // A new process under the same pid is judged afresh.
+        source.processes[0].startTime = 501;
+        refresh();
+        QCOMPARE(warningOf(list, 5), QStringLiteral("hidden"));
+    }
+
+    // The same rules read from a crafted /proc: process 42 runs a real file
+    // (a copy of sleep) that is trusted; its task folder says what else runs
+    // in it. In smaps, %P stands for the program's "device inode path".
+    void craftedInside_data()
+    {
+        QTest::addColumn<QByteArray>("smaps");
+        QTest::addColumn<QString>("tracers");   // TracerPid of thread 42, then of thread 43
+        QTest::addColumn<QByteArray>("environment");
+        QTest::addColumn<QByteArray>("preloadFile");
+        QTest::addColumn<QString>("warning");
+        const QByteArray program = "5600-5608 r-xp 00002000 %P\nSize: 32 kB\nPrivate_Dirty:  0 kB\nVmFlags: rd ex\n";
+        const QByteArray vdso = "7ff0-7ff2 r-xp 00000000 00:00 0   [vdso]\nPrivate_Dirty: 8 kB\n";
+        const QByteArray data = "5610-5618 rw-p 00000000 00:00 0   [heap]\nPrivate_Dirty: 32 kB\n";
+        const QByteArray env("HOME=/root\0PATH=/bin\0", 21);
+        QTest::newRow("nothing else runs") << program + vdso + data << "0 0" << env << QByteArray() << "hidden";
+        QTest::newRow("forged link: program not mapped, code anonymous")
+            << "7f00-7f10 r-xp 00000000 00:00 0\nPrivate_Dirty: 8 kB\n" + vdso << "0 0" << env << QByteArray()
+            << WarningText(TrustVerdict::ProgramNotMapped);
+        QTest::newRow("program mapped, but not executable")
+            << QByteArray(program).replace("r-xp", "r--p") << "0 0" << env << QByteArray()
+            << WarningText(TrustVerdict::ProgramNotMapped);
+        QTest::newRow("code changed") << QByteArray(program).replace("Private_Dirty:  0", "Private_Dirty:  4") << "0 0"
+                                      << env << QByteArray() << WarningText(TrustVerdict::CodeChanged);
+        QTest::newRow("code from a memfd") << program + "7e00-7e10 r-xp 00000000 00:01 77   /memfd:x (deleted)\n" << "0 0"
+                                           << env << QByteArray() << WarningText(TrustVerdict::ForeignCode);
+        QTest::newRow("execute-only anonymous code") << program + "7e00-7e10 --xp 00000000 00:00 0\n" << "0 0" << env
+                                                     << QByteArray() << WarningText(TrustVerdict::AnonymousCode);
+        QTest::newRow("second thread traced") << program << "0 9" << env << QByteArray() << WarningText(TrustVerdict::Traced);
+        QTest::newRow("LD_AUDIT") << program << "0 0" << QByteArray("A=1\0LD_AUDIT=/tmp/a.so\0", 23) << QByteArray()
+                                  << WarningText(TrustVerdict::Preload);
+        QTest::newRow("LD_PRELOAD empty") << program << "0 0" << QByteArray("LD_PRELOAD=\0", 12) << QByteArray() << "hidden";
+        QTest::newRow("ld.so.preload names a library")
+            << program << "0 0" << env << QByteArray("/tmp/a.so\n") << WarningText(TrustVerdict::SystemPreload);
+        QTest::newRow("ld.so.preload blank") << program << "0 0" << env << QByteArray(" \n") << "hidden";
+        QTest::newRow("smaps unreadable") << QByteArray() << "0 0" << env << QByteArray()
+                                          << WarningText(TrustVerdict::Unreadable);
+    }
+    void craftedInside()
+    {
+        QFETCH(QByteArray, smaps);
+        QFETCH(QString, tracers);
+        QFETCH(QByteArray, environment);
+        QFETCH(QByteArray, preloadFile);
+        QFETCH(QString, warning);
+        QTemporaryDir files;
+        QVERIFY(files.isValid());
+        const QString tool = files.filePath("tool");
+        QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), tool));
+        struct stat st {};
+        QVERIFY(::stat(qPrintable(tool), &st) == 0);
+        const QByteArray id = QByteArray::number(major(st.st_dev), 16) + ":" + QByteArray::number(minor(st.st_dev), 16)
+            + " " + QByteArray::number(qulonglong(st.st_ino)) + "   " + tool.toUtf8();
+        FakeProcTree proc;
+        QVERIFY(proc.isValid());
+        QVERIFY(proc.addProcess(42, "tool", " S 1 2 3 4 5 0 7 8 9 10 11 12 13 14 20 0 2 0 99 1000 25\n",
+                                QByteArray("tool\0", 5), tool));
+        const QList<QByteArray> tracer = tracers.toUtf8().split(' ');
+        for (int t = 0; t < 2; ++t)
+            QVERIFY(proc.addFile(QStringLiteral("42/task/%1/status").arg(42 + t),
+                                 "Name:\ttool\nState:\tS (sleeping)\nTracerPid:\t" + tracer.value(t) + "\nUid:\t0\t0\t0\t0\n"));
+        QVERIFY(proc.addFile(QStringLiteral("42/task/42/environ"), environment));
+        if (smaps.isEmpty())
+            QVERIFY(proc.dir().mkpath(QStringLiteral("42/task/42/smaps")));
+        else
+            QVERIFY(proc.addFile(QStringLiteral("42/task/42/smaps"), QByteArray(smaps).replace("%P", id)));
+        ProcfsProcessSource source(proc.path());
+        source.setSystemPreloadFile(proc.dir().filePath("ld.so.preload").toStdString());
+        if (!preloadFile.isEmpty())
+            QVERIFY(proc.addFile(QStringLiteral("ld.so.preload"), preloadFile));
+        ListView list, trList;
+        trList.add(tool);
+        CheckBox box{QString()};
+        ListProcesses(list, source, box, trList);
+        QCOMPARE(warningOf(list, 42), warning);
+    }
+
+    // A process that sets its program link to a trusted file while it runs
+    // its own code: listed, because the file is not mapped executable in it.
+    // (Seen before, it ran its parent's program, as a child between fork and
+    // exec does: so its one change of link passes for its exec, and the
+    // mapping alone gives it away.)
+    void forgedProgramLink_data()
+    {
+        QTest::addColumn<bool>("seenBefore");
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("first seen with the forged link") << false << WarningText(TrustVerdict::ProgramNotMapped);
+        QTest::newRow("seen before, as a child of its parent's program")
+            << true << WarningText(TrustVerdict::ProgramNotMapped);
+    }
+    void forgedProgramLink()
+    {
+        QFETCH(bool, seenBefore);
+        QFETCH(QString, warning);
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+        QSKIP("the forging child runs without its program, which a sanitizer's runtime does not survive");
+#endif
+        if (QProcess::execute(QStringLiteral("unshare"), {"-r", "true"}) != 0)
+            QSKIP("unprivileged user namespaces are not allowed on this machine");
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString tool = dir.filePath("tool");
+        QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), tool));
+        ForgedLink forged(tool);
+        QVERIFY(forged.pid > 0);
+        ListView list, trList;
+        trList.add(tool);
+        CheckBox box{QString()};
+        ProcfsProcessSource source;
+        TrustMemory memory;
+        if (seenBefore) {
+            ListProcesses(list, source, box, trList, &memory);
+            QCOMPARE(warningOf(list, forged.pid), QString());
+        }
+        forged.forge();
+        QVERIFY2(waitFor([&] { return linkOf(forged.pid) == tool.toStdString(); }),
+                 "the kernel did not take the forged link");
+        ListProcesses(list, source, box, trList, &memory);
+        QCOMPARE(warningOf(list, forged.pid), warning);
+    }
+
+    // A copy of sleep, trusted, in which something else runs: each row
+    // starts it one way and names the warning its row must carry.
+    void somethingElseRuns_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("plain") << "plain" << "hidden";
+        QTest::newRow("under a tracer") << "traced" << WarningText(TrustVerdict::Traced);
+        QTest::newRow("with LD_PRELOAD") << "preload" << WarningText(TrustVerdict::Preload);
+        QTest::newRow("code rewritten through /proc/PID/mem") << "mem" << WarningText(TrustVerdict::CodeChanged);
+    }
+    void somethingElseRuns()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, warning);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString tool = dir.filePath("tool");
+        QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), tool));
+        QVERIFY(QFile::setPermissions(tool, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+        if (how == QLatin1String("preload")) {
+            const QString library = someLibrary();
+            QVERIFY(!library.isEmpty());
+            ::setenv("LD_PRELOAD", qPrintable(library), 1);
+        }
+        SpawnedProcess process(tool.toStdString(), {"1000"});
+        ::unsetenv("LD_PRELOAD");
+        QVERIFY(process.started());
+        if (how == QLatin1String("traced"))
+            QVERIFY2(::ptrace(PTRACE_SEIZE, process.pid(), nullptr, nullptr) == 0, "ptrace is not allowed here");
+        // Right after exec the loader is still at work, and the kernel may
+        // refuse the write for a moment.
+        if (how == QLatin1String("mem"))
+            QVERIFY(waitFor([&] { return rewriteCode(process.pid(), tool); }));
+        ListView list;
+        listedRow(list, process.pid(), {tool});
+        QCOMPARE(warningOf(list, process.pid()), warning);
+    }
+
+    // Threads that ended under a tracer stay as zombies in front of the one
+    // that still runs; the first thread is a zombie too. The process is alive
+    // and listed; trusted, it is listed for its tracer.
+    void zombieThreadsInFront_data()
+    {
+        QTest::addColumn<bool>("trustSelf");
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("untrusted") << false << QString();
+        QTest::newRow("trusted") << true << WarningText(TrustVerdict::Traced);
+    }
+    void zombieThreadsInFront()
+    {
+        QFETCH(bool, trustSelf);
+        QFETCH(QString, warning);
+        const QString self = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+        ZombieThreads zombies;
+        QVERIFY(zombies.pid > 0);
+        QCOMPARE(int(zombies.traced.size()), ZombieThreads::Zombies);
+        QVERIFY2(waitFor([&] { return leaderZombie(zombies.pid, ZombieThreads::Zombies + 2); }),
+                 "the first thread did not end");
+        ListView list;
+        const std::optional<int> row = listedRow(list, zombies.pid, trustSelf ? QStringList{self} : QStringList{});
+        QVERIFY(row);
+        QCOMPARE(list.subItem(*row, 1), self);
+        QCOMPARE(list.warning(*row), warning);
     }
 
     // The kernel never reports an empty path for a running program, but a

@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cwctype>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -683,11 +684,32 @@ void testConfFile()
     CHECK(inner == ConfFileStatus::Busy);
     CHECK(seen == "b\r\na\r\n");
     CHECK(readBack(path) == "b\r\na\r\n");
+    // The lock is the file's, however its path is spelt.
+    std::wstring upper = path;
+    for (wchar_t& c : upper)
+        c = c == L'\\' ? L'/' : wchar_t(towupper(c));
+    for (const std::wstring& other : {upper, L"\\\\?\\" + path}) {
+        inner = ConfFileStatus::Ok;
+        CHECK(RewriteConfFile(path, 1 << 20, wait, [&](const std::string&) -> std::optional<std::string> {
+                  std::thread([&] { inner = RewriteConfFile(other, 1 << 20, wait, [](const std::string& old) { return old; }); })
+                      .join();
+                  return std::nullopt;
+              })
+              == ConfFileStatus::Ok);
+        CHECK(inner == ConfFileStatus::Busy);
+    }
     // Too large: neither read nor rewritten.
-    CHECK(ReadConfFile(path, 3, bytes) == ConfFileStatus::Unreadable);
+    CHECK(ReadConfFile(path, 3, bytes) == ConfFileStatus::TooLarge);
     CHECK(RewriteConfFile(path, 3, wait, [](const std::string&) { return std::string("x"); })
-          == ConfFileStatus::Unreadable);
+          == ConfFileStatus::TooLarge);
     CHECK(readBack(path) == "b\r\na\r\n");
+    // Read-only is never written, not even by an administrator.
+    CHECK(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    CHECK(RewriteConfFile(path, 1 << 20, wait, [](const std::string& old) { return "c\r\n" + old; })
+          == ConfFileStatus::ReadOnly);
+    CHECK(readBack(path) == "b\r\na\r\n");
+    CHECK(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 // --- The refresh cost of the two sources (--bench) ---------------------------

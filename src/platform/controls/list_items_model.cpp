@@ -71,6 +71,13 @@ bool indexKeys(const std::vector<ListItemsModel::Row>& rows, std::unordered_map<
     return true;
 }
 
+// The style's own warning icon, made once.
+QIcon warningIcon()
+{
+    static const QIcon icon = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    return icon;
+}
+
 } // namespace
 
 ListItemsModel::ListItemsModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -251,6 +258,15 @@ void ListItemsModel::addWarning(int i, const QString& reason)
         Q_EMIT dataChanged(index(i, 0), index(i, columnCount() - 1));
 }
 
+void ListItemsModel::setWarning(int i, const QString& warning)
+{
+    if (i < 0 || i >= count())
+        throw ToolkitError("no such item");
+    items()[static_cast<std::size_t>(i)].warning = warning;
+    if (!m_filling)
+        Q_EMIT dataChanged(index(i, 0), index(i, columnCount() - 1));
+}
+
 std::optional<int> ListItemsModel::findKey(qint64 key, qint64 started) const
 {
     const std::vector<Row>& rows = items();
@@ -329,9 +345,11 @@ QVariant ListItemsModel::data(const QModelIndex& index, int role) const
         if (index.column() <= 2)
             return cell(r, index.column());
         return {};
+    // The one place a row's warning is shown: an icon before its text, and
+    // its reason for the mouse and for screen readers.
     case Qt::DecorationRole:
         if (index.column() == 0 && !r.warning.isEmpty())
-            return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+            return warningIcon();
         return {};
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole:

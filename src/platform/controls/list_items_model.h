@@ -61,6 +61,8 @@ public:
     void setStarted(int i, qint64 started);
     // Adds a reason to the row's warning (one line each).
     void addWarning(int i, const QString& reason);
+    // Replaces the row's warning.
+    void setWarning(int i, const QString& warning);
     // The row with this key and start time.
     std::optional<int> findKey(qint64 key, qint64 started) const;
 

@@ -91,6 +91,11 @@ QString ListView::tag(int item) const
     return m_model->row(item).tag;
 }
 
+void ListView::setWarning(int item, const QString& warning)
+{
+    m_model->setWarning(item, warning);
+}
+
 std::optional<int> ListView::selectedItem() const
 {
     if (!selectionModel() || m_model->filling())

@@ -39,6 +39,8 @@ public:
     // The item's Tag: a text kept with it and not shown.
     void setTag(int item, const QString& tag);
     QString tag(int item) const;
+    // Why the row deserves a second look; see ListItemsModel::Row::warning.
+    void setWarning(int item, const QString& warning);
 
     // The selected item, or nothing.
     std::optional<int> selectedItem() const;

@@ -66,6 +66,8 @@ struct ProcessInfo {
     // When the process started, in the platform's own unit (clock ticks
     // since boot on Linux): with pid, it names one process for good.
     std::optional<std::uint64_t> startTime;
+    // The process that started it; 0 when unknown.
+    std::int64_t parentPid = 0;
 };
 
 // A command line longer than this many bytes (Windows' own limit in
@@ -78,6 +80,37 @@ struct FileId {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     bool operator==(const FileId&) const = default;
+};
+
+// One executable mapping of a process, as the trust test needs it.
+struct CodeMapping {
+    enum class Kind {
+        File,         // a file that is still there
+        DeletedFile,  // a file removed (or replaced) since it was mapped
+        Memfd,        // a file that lives in memory only
+        Anonymous,    // memory of no file: generated or injected code
+    };
+    Kind kind = Kind::File;
+    FileId file;
+    std::string path;
+    // Its address range as the platform names it (start-end on Linux).
+    std::string range;
+    // Pages of it that the process holds changed (copied on write).
+    std::uint64_t privateDirtyKiB = 0;
+    // The file's owner and mode bits, when found and known to be this very
+    // file.
+    std::optional<unsigned> owner;
+    unsigned mode = 0;
+};
+
+// What else runs in a process besides its program.
+struct ProcessInside {
+    // A process that traces one of its threads (ptrace), 0 for none.
+    std::int64_t tracerPid = 0;
+    // LD_PRELOAD or LD_AUDIT names a library; std::nullopt when the
+    // environment cannot be read.
+    std::optional<bool> preload;
+    std::vector<CodeMapping> code;
 };
 
 class ProcessSource {
@@ -124,6 +157,21 @@ public:
         static_cast<void>(startTime);
         return std::nullopt;
     }
+
+    // For the trust test, before a process is hidden: what else runs in it.
+    // A platform that cannot look inside processes keeps
+    // inspectsProcesses() false, and the file test alone decides.
+    // inspect() gives std::nullopt when the process cannot be inspected
+    // (it is then not trusted).
+    virtual bool inspectsProcesses() const { return false; }
+    virtual std::optional<ProcessInside> inspect(const ProcessInfo& process) const
+    {
+        static_cast<void>(process);
+        return std::nullopt;
+    }
+    // Whether the system loads a library into every program it starts
+    // (/etc/ld.so.preload on Linux).
+    virtual bool systemPreload() const { return false; }
 };
 
 } // namespace zerva

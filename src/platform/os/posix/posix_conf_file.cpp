@@ -1,5 +1,7 @@
 #include "platform/os/conf_file.h"
 
+#include "platform/os/posix/posix_add_lock.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -19,6 +21,8 @@ namespace {
 // Links followed before a path counts as a loop, as the kernel does.
 constexpr int kMaxLinks = 40;
 constexpr auto kLockPoll = std::chrono::milliseconds(5);
+// A text file the user edits: read and write for the owner, through the umask.
+constexpr mode_t kNewFileMode = 0644;
 
 class Fd {
 public:
@@ -54,14 +58,35 @@ bool OwnedByUs(const struct stat& st)
 }
 
 // The final verdict on what was opened: a plain file of ours that nobody
-// else may write.
-ConfFileStatus Check(const struct stat& st)
+// else may write, in a folder where nobody else may swap it. A second name
+// could be anyone's link to a file of root's; only a file of the user's own
+// may have one.
+ConfFileStatus Check(int dir, const struct stat& st)
 {
     if (!S_ISREG(st.st_mode))
         return ConfFileStatus::Unreadable;
-    if (!OwnedByUs(st) || (st.st_mode & (S_IWGRP | S_IWOTH)))
+    if (!OwnedByUs(st) || (st.st_mode & (S_IWGRP | S_IWOTH)) || (st.st_nlink > 1 && st.st_uid != ::geteuid()))
+        return ConfFileStatus::Foreign;
+    struct stat folder {};
+    if (::fstat(dir, &folder) != 0)
+        return ConfFileStatus::Unreadable;
+    if ((folder.st_mode & (S_IWGRP | S_IWOTH)) && !(folder.st_mode & S_ISVTX))
         return ConfFileStatus::Foreign;
     return ConfFileStatus::Ok;
+}
+
+// Why the file or its folder could not be opened for writing.
+ConfFileStatus WriteRefusal(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return ConfFileStatus::NoPermission;
+    case EROFS:
+        return ConfFileStatus::ReadOnly;
+    default:
+        return ConfFileStatus::WriteFailed;
+    }
 }
 
 void PushComponents(const std::string& path, std::vector<std::string>& pending)
@@ -148,7 +173,8 @@ bool LooksPlain(const Place& place)
 // terminal from a device; never through a link at the last step.
 Fd OpenIn(const Place& place, int flags)
 {
-    return Fd(::openat(place.dir.get(), place.name.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    return Fd(::openat(place.dir.get(), place.name.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+                       kNewFileMode));
 }
 
 // Reads all of `fd`, a plain file of `size` bytes. One byte more than that
@@ -156,8 +182,10 @@ Fd OpenIn(const Place& place, int flags)
 // /proc): read in part, it would lose entries at the next add.
 ConfFileStatus ReadAll(int fd, const struct stat& st, std::size_t maxBytes, std::string& bytes)
 {
-    if (st.st_size < 0 || std::size_t(st.st_size) > maxBytes)
+    if (st.st_size < 0)
         return ConfFileStatus::Unreadable;
+    if (std::size_t(st.st_size) > maxBytes)
+        return ConfFileStatus::TooLarge;
     const std::size_t limit = std::size_t(st.st_size) + 1;
     std::string read(limit, '\0');
     std::size_t got = 0;
@@ -194,10 +222,10 @@ bool WriteAll(int fd, const std::string& bytes)
 
 // Opens the file for the rewrite, creating it when missing, and takes the
 // lock. The file may be replaced between the open and the lock (that is
-// what every rewrite does): then the lock is on a file that no longer has
+// what every rewrite does): then the lock is of a file that no longer has
 // the name, and it starts over.
 ConfFileStatus OpenLocked(const std::string& path, std::chrono::steady_clock::time_point deadline, Place& place,
-                          Fd& file, struct stat& st)
+                          Fd& file, struct stat& st, AddLock& lock)
 {
     for (bool again = false;; again = true) {
         if (again && std::chrono::steady_clock::now() >= deadline)
@@ -206,33 +234,41 @@ ConfFileStatus OpenLocked(const std::string& path, std::chrono::steady_clock::ti
             return resolved;
         if (!LooksPlain(place))
             return ConfFileStatus::Unreadable;
-        file = OpenIn(place, O_RDWR);
-        if (!file.ok() && errno == ENOENT)
-            file = OpenIn(place, O_RDWR | O_CREAT | O_EXCL);
+        // Read first: whether it is ours and may be written is decided on
+        // what was opened, before anything is written.
+        file = OpenIn(place, O_RDONLY);
         if (!file.ok()) {
-            if (errno == EEXIST || errno == ELOOP)
-                continue;   // something took the name meanwhile: look again
-            // Not ours to write (a read-only file, or a read-only folder
-            // without the file), or not readable at all.
-            const Fd readOnly = OpenIn(place, O_RDONLY);
-            if (!readOnly.ok())
-                return errno == ENOENT ? ConfFileStatus::WriteFailed : ConfFileStatus::Unreadable;
-            std::string bytes;
-            if (::fstat(readOnly.get(), &st) != 0)
+            if (errno == ELOOP)
+                continue;   // a link took the name meanwhile: look again
+            if (errno != ENOENT)
                 return ConfFileStatus::Unreadable;
-            if (const ConfFileStatus verdict = Check(st); verdict != ConfFileStatus::Ok)
-                return verdict;
-            return ReadAll(readOnly.get(), st, std::size_t(st.st_size), bytes) == ConfFileStatus::Ok
-                ? ConfFileStatus::WriteFailed
-                : ConfFileStatus::Unreadable;
+            file = OpenIn(place, O_RDWR | O_CREAT | O_EXCL);
+            if (!file.ok() && (errno == EEXIST || errno == ELOOP))
+                continue;
+            // A folder that takes no new file.
+            if (!file.ok())
+                return WriteRefusal(errno);
         }
         if (::fstat(file.get(), &st) != 0)
             return ConfFileStatus::Unreadable;
-        if (const ConfFileStatus verdict = Check(st); verdict != ConfFileStatus::Ok)
+        if (const ConfFileStatus verdict = Check(place.dir.get(), st); verdict != ConfFileStatus::Ok)
             return verdict;
-        while (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
-            if (errno != EWOULDBLOCK && errno != EINTR)
-                return ConfFileStatus::WriteFailed;
+        // Read-only means read-only for root too, who may write anything.
+        if (!(st.st_mode & S_IWUSR))
+            return ConfFileStatus::ReadOnly;
+        Fd writable = OpenIn(place, O_RDWR);
+        if (!writable.ok())
+            return WriteRefusal(errno);
+        struct stat opened {};
+        if (::fstat(writable.get(), &opened) != 0 || opened.st_dev != st.st_dev || opened.st_ino != st.st_ino)
+            continue;   // swapped between the two opens
+        file = std::move(writable);
+        for (;;) {
+            const ConfFileStatus taken = lock.tryTake(st.st_dev, st.st_ino);
+            if (taken == ConfFileStatus::Ok)
+                break;
+            if (taken != ConfFileStatus::Busy)
+                return taken;
             if (std::chrono::steady_clock::now() >= deadline)
                 return ConfFileStatus::Busy;
             std::this_thread::sleep_for(kLockPoll);
@@ -243,6 +279,7 @@ ConfFileStatus OpenLocked(const std::string& path, std::chrono::steady_clock::ti
             // The size may have changed while we waited.
             return ::fstat(file.get(), &st) == 0 ? ConfFileStatus::Ok : ConfFileStatus::Unreadable;
         }
+        lock.release();
     }
 }
 
@@ -256,7 +293,7 @@ bool Replace(const Place& place, const struct stat& st, const std::string& bytes
     Fd fd;
     for (int attempt = 0; attempt < 16 && !fd.ok(); ++attempt) {
         temp = "." + place.name + "." + std::to_string(random());
-        fd = Fd(::openat(place.dir.get(), temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        fd = Fd(::openat(place.dir.get(), temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kNewFileMode));
         if (!fd.ok() && errno != EEXIST)
             break;
     }
@@ -297,7 +334,7 @@ ConfFileStatus ReadConfFile(const std::filesystem::path& path, std::size_t maxBy
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0)
         return ConfFileStatus::Unreadable;
-    if (const ConfFileStatus verdict = Check(st); verdict != ConfFileStatus::Ok)
+    if (const ConfFileStatus verdict = Check(place.dir.get(), st); verdict != ConfFileStatus::Ok)
         return verdict;
     return ReadAll(fd.get(), st, maxBytes, bytes);
 }
@@ -308,7 +345,9 @@ ConfFileStatus RewriteConfFile(const std::filesystem::path& path, std::size_t ma
     Place place;
     Fd file;
     struct stat st {};
-    const ConfFileStatus opened = OpenLocked(path.native(), std::chrono::steady_clock::now() + lockWait, place, file, st);
+    AddLock lock;
+    const ConfFileStatus opened
+        = OpenLocked(path.native(), std::chrono::steady_clock::now() + lockWait, place, file, st, lock);
     if (opened != ConfFileStatus::Ok)
         return opened;
     std::string old;

@@ -1,5 +1,7 @@
 #include "platform/os/posix/procfs_process_source.h"
 
+#include "platform/os/posix/procfs_tasks.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -82,59 +84,6 @@ std::string ReadSmallFile(const std::string& path, std::size_t limit)
 // Set in the flags of stat for kernel threads (include/linux/sched.h); a
 // user process cannot set it.
 constexpr unsigned long KernelThreadFlag = 0x00200000;
-// Set when a thread has begun to exit.
-constexpr unsigned long ExitingFlag = 0x00000004;
-
-// Threads tried for a process whose own link to its program gives nothing,
-// so that one with a million threads costs no more.
-constexpr int MaxThreadLinks = 64;
-
-// Calls `tryLink` with PID/task/TID (relative to `rootFd`) for the
-// threads of a process until it returns true. The first thread may have
-// ended while others run on: its own PID/exe then reads nothing.
-template <class TryLink>
-void forThreadLinks(int rootFd, std::string_view pid, TryLink tryLink)
-{
-    const std::string task = std::string(pid) + "/task";
-    const int fd = ::openat(rootFd, task.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return;
-    }
-    int tried = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (!isPid(entry->d_name))
-            continue;
-        if (++tried > MaxThreadLinks || tryLink(task + "/" + entry->d_name))
-            break;
-    }
-    ::closedir(dir);
-}
-
-// Whether the process whose stat line this is has ended or is ending: a
-// zombie (state Z or X), or its first thread on its way out (PF_EXITING),
-// when no thread is left to run a program.
-bool ending(std::string_view stat)
-{
-    const std::size_t close = stat.rfind(')');
-    if (close == std::string_view::npos || close + 2 >= stat.size())
-        return false;
-    const char state = stat[close + 2];
-    if (state == 'Z' || state == 'X')
-        return true;
-    // Field 9, flags: six blanks on from the state.
-    std::size_t at = close + 2;
-    for (int field = 3; field < 9 && at != std::string_view::npos; ++field)
-        at = stat.find(' ', at + 1);
-    if (at == std::string_view::npos)
-        return false;
-    unsigned long flags = 0;
-    const auto r = std::from_chars(stat.data() + at + 1, stat.data() + stat.size(), flags);
-    return r.ec == std::errc() && (flags & ExitingFlag) != 0;
-}
 
 std::optional<FileId> idOf(const struct stat& st)
 {
@@ -326,13 +275,15 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
         const char* v = p;
         while (p < end && *p != ' ' && *p != '\n')
             ++p;
-        if (field != 9 && (field < 19 || field == 21 || field == 23))
+        if (field != 4 && field != 9 && (field < 19 || field == 21 || field == 23))
             continue;
         bool ok = false;
         const std::int64_t value = toInt(std::string_view(v, static_cast<std::size_t>(p - v)), ok);
         if (!ok)
             continue;
-        if (field == 9)
+        if (field == 4)
+            info.parentPid = value;
+        else if (field == 9)
             kernelThread = (static_cast<unsigned long>(value) & KernelThreadFlag) != 0;
         else if (field == 19)
             info.priority = 20 - value;
@@ -365,35 +316,36 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
 bool ProcfsProcessSource::readProgram(ProcessInfo& info, bool kernelThread)
 {
     char link[4096];
-    bool denied = false;   // refused, or too long to report: not a mere absence
-    const auto tryLink = [&](const std::string& dir) {
+    const auto readLink = [&](const std::string& dir) {
         const ssize_t n = ::readlinkat(m_rootFd, (dir + "/exe").c_str(), link, sizeof link);
         if (n >= 0 && static_cast<std::size_t>(n) < sizeof link) {
             info.executablePath.emplace(link, static_cast<std::size_t>(n));
-            return true;
+            return TaskWalk::Answer::Found;
         }
-        if (n >= 0 || errno != ENOENT)
-            denied = true;
-        return false;
+        // Refused, or too long to report: not a mere absence.
+        return n >= 0 || errno != ENOENT ? TaskWalk::Answer::Denied : TaskWalk::Answer::Absent;
     };
     const std::string pid(m_path, 0, m_dirLen - 1);
-    if (tryLink(pid))
+    const TaskWalk::Answer own = readLink(pid);
+    if (own == TaskWalk::Answer::Found)
         return true;
     if (kernelThread) {
         info.noProgram = ProcessInfo::NoProgram::KernelThread;
         return true;
     }
-    forThreadLinks(m_rootFd, pid, tryLink);
-    if (info.executablePath)
+    // The first thread may have ended while others run on: through them.
+    const TaskWalk walk = WalkTasks(m_rootFd, pid, readLink);
+    if (walk.found)
         return true;
 
-    // No program anywhere. A process that has ended (or is ending) has
-    // none; one that hid it is suspect, where we may look.
-    if (!denied) {
+    // No program anywhere. Only a process none of whose threads is alive
+    // has ended; one that still runs has hidden it, and is suspect where we
+    // may look.
+    if (!walk.alive && own == TaskWalk::Answer::Absent) {
         int unkept = -1;
         if (!readFile("stat", unkept, false) || m_len == 0)
-            return false;   // ended meanwhile
-        if (ending(std::string_view(m_buf.data(), m_len))) {
+            return false;   // gone meanwhile
+        if (StatEnding(std::string_view(m_buf.data(), m_len))) {
             info.noProgram = ProcessInfo::NoProgram::Ending;
             return true;
         }
@@ -476,16 +428,12 @@ std::optional<FileId> ProcfsProcessSource::fileAt(const std::string& path) const
 std::optional<FileId> ProcfsProcessSource::runningFile(const ProcessInfo& process, bool& ended) const
 {
     ended = false;
-    // Opened once: this runs for every process whose path matched an entry.
-    if (m_lookupFd < 0)
-        m_lookupFd = ::open(m_root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    const int rootFd = m_lookupFd;
+    const int rootFd = lookupFd();
     if (rootFd < 0)
         return std::nullopt;
     const std::string pid = std::to_string(process.pid);
     struct stat st {};
     std::optional<FileId> id;
-    bool denied = false;
     // Through the first thread, or another one when that has ended.
     const auto tryLink = [&](const std::string& dir) {
         // In a user namespace of its own any user may give a process the
@@ -495,33 +443,34 @@ std::optional<FileId> ProcfsProcessSource::runningFile(const ProcessInfo& proces
         if (!m_userNamespace.empty()) {
             char ns[64];
             const ssize_t n = ::readlinkat(rootFd, (dir + "/ns/user").c_str(), ns, sizeof ns);
-            if (n < 0) {
-                denied = denied || errno != ENOENT;
-                return false;
-            }
-            if (std::string_view(ns, static_cast<std::size_t>(n)) != m_userNamespace) {
-                denied = true;
-                return false;
-            }
+            if (n < 0)
+                return errno == ENOENT ? TaskWalk::Answer::Absent : TaskWalk::Answer::Denied;
+            if (std::string_view(ns, static_cast<std::size_t>(n)) != m_userNamespace)
+                return TaskWalk::Answer::Denied;
         }
-        if (::fstatat(rootFd, (dir + "/exe").c_str(), &st, 0) == 0)
+        if (::fstatat(rootFd, (dir + "/exe").c_str(), &st, 0) == 0) {
             id = idOf(st);
-        else if (errno != ENOENT)
-            denied = true;
-        return id.has_value();
+            return TaskWalk::Answer::Found;
+        }
+        return errno == ENOENT ? TaskWalk::Answer::Absent : TaskWalk::Answer::Denied;
     };
-    if (!tryLink(pid))
-        forThreadLinks(rootFd, pid, tryLink);
-    if (!id && !denied) {
-        // Only absence: has the process ended, or is it ending?
-        char buf[512];
-        const int fd = ::openat(rootFd, (pid + "/stat").c_str(), O_RDONLY | O_CLOEXEC);
-        const ssize_t n = fd >= 0 ? ::read(fd, buf, sizeof buf) : -1;
-        if (fd >= 0)
-            ::close(fd);
-        ended = n <= 0 || ending(std::string_view(buf, static_cast<std::size_t>(n)));
-    }
-    return denied ? std::nullopt : id;
+    const TaskWalk::Answer own = tryLink(pid);
+    if (own == TaskWalk::Answer::Found)
+        return id;
+    const TaskWalk walk = WalkTasks(rootFd, pid, tryLink);
+    if (walk.found)
+        return id;
+    // Only absence, and no thread alive: it has ended.
+    ended = own == TaskWalk::Answer::Absent && !walk.alive && LeaderEnded(rootFd, pid);
+    return std::nullopt;
+}
+
+int ProcfsProcessSource::lookupFd() const
+{
+    // Opened once: this runs for every process whose path matched an entry.
+    if (m_lookupFd < 0)
+        m_lookupFd = ::open(m_root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return m_lookupFd;
 }
 
 } // namespace zerva

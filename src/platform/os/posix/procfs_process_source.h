@@ -58,6 +58,15 @@ public:
 
     void limitCommandLines(std::size_t bytes) override { m_commandLineLimit = std::min(bytes, CommandLineLimit); }
     std::optional<std::string> commandLine(std::int64_t pid, std::uint64_t startTime) const override;
+    // Tracers of every thread, LD_PRELOAD and LD_AUDIT in the environment,
+    // and the executable mappings of /proc/PID/smaps with their owners
+    // (procfs_inspect.cpp).
+    bool inspectsProcesses() const override { return true; }
+    std::optional<ProcessInside> inspect(const ProcessInfo& process) const override;
+    bool systemPreload() const override;
+    // The file the system preloads into every program, by default
+    // /etc/ld.so.preload.
+    void setSystemPreloadFile(std::string path) { m_preloadFile = std::move(path); }
 
 private:
     struct Held {
@@ -83,6 +92,12 @@ private:
     // saved, file system) is m_reader's.
     bool runsAsReader();
     void release(Held& held);
+    // The root, opened for the lookups that follow a scan.
+    int lookupFd() const;
+    // Reads `path` (relative to lookupFd()) into m_inside; errno on failure.
+    bool readInside(const std::string& path, std::size_t limit) const;
+    // Owner and mode of a mapped file, when it is that very file.
+    void findOwner(const std::string& pid, CodeMapping& mapping) const;
     // m_path holds "<pid>/" followed by `name`, relative to m_rootFd.
     const char* pathOf(const char* name);
 
@@ -107,6 +122,9 @@ private:
     std::size_t m_maxHeld = 0;
     bool m_holding = true;
     std::size_t m_commandLineLimit = CommandLineLimit;
+    std::string m_preloadFile = "/etc/ld.so.preload";
+    mutable std::vector<char> m_inside;
+    mutable std::size_t m_insideLen = 0;
 };
 
 } // namespace zerva

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <random>
 #include <utility>
 
@@ -11,9 +12,13 @@
 // control list, which the system checks at the open; there is no owner rule
 // of our own.
 //
-// Adds are kept apart by a named mutex, named after the file's full path,
-// rather than by a lock on the file: Windows refuses to replace a file that
-// is open, and the lock would keep it open.
+// Adds are kept apart by a named mutex, named after the file's identity
+// (volume serial number and file index, the same however the path is spelt
+// or whichever drive letter reaches it), rather than by a lock on the file:
+// Windows refuses to replace a file that is open, and the lock would keep it
+// open. Every add replaces the file and so changes its index: whoever gets
+// the mutex checks that the name still leads to that file, and starts over
+// when it does not.
 
 namespace zerva {
 
@@ -53,19 +58,41 @@ Handle Open(const std::filesystem::path& path, DWORD access, DWORD disposition)
                                 disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-// Held while it lives: the mutex of all adds to the file at `path`.
+struct Identity {
+    DWORD volume = 0;
+    DWORD indexHigh = 0;
+    DWORD indexLow = 0;
+    DWORD attributes = 0;
+    bool operator==(const Identity& o) const
+    {
+        return volume == o.volume && indexHigh == o.indexHigh && indexLow == o.indexLow;
+    }
+};
+
+bool IdentityOf(HANDLE h, Identity& id)
+{
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(h, &info))
+        return false;
+    id = Identity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow, info.dwFileAttributes};
+    return true;
+}
+
+// Held while it lives: the mutex of all adds to the file with this identity.
 class AddLock {
 public:
-    AddLock(const std::filesystem::path& path, std::chrono::milliseconds wait)
+    AddLock(const Identity& id, DWORD waitMs)
     {
-        const std::wstring name = mutexName(path);
+        wchar_t name[64];
+        std::swprintf(name, 64, L"zerva-kvr-%08lx-%08lx%08lx", static_cast<unsigned long>(id.volume),
+                      static_cast<unsigned long>(id.indexHigh), static_cast<unsigned long>(id.indexLow));
         // All sessions where the system allows it, this one otherwise.
-        m_mutex = Handle(::CreateMutexW(nullptr, FALSE, (L"Global\\" + name).c_str()));
+        m_mutex = Mutex(std::wstring(L"Global\\") + name);
         if (!m_mutex.ok())
-            m_mutex = Handle(::CreateMutexW(nullptr, FALSE, (L"Local\\" + name).c_str()));
+            m_mutex = Mutex(std::wstring(L"Local\\") + name);
         if (!m_mutex.ok())
             return;
-        const DWORD got = ::WaitForSingleObject(m_mutex.get(), DWORD(wait.count()));
+        const DWORD got = ::WaitForSingleObject(m_mutex.get(), waitMs);
         // An owner that ended without releasing it has finished its add or
         // left the file as it was: both are safe to go on from.
         m_owned = got == WAIT_OBJECT_0 || got == WAIT_ABANDONED;
@@ -77,24 +104,15 @@ public:
     }
     AddLock(const AddLock&) = delete;
     AddLock& operator=(const AddLock&) = delete;
+    bool made() const { return m_mutex.ok(); }
     bool owned() const { return m_owned; }
 
 private:
-    static std::wstring mutexName(const std::filesystem::path& path)
+    // CreateMutexW fails with a null handle, not an invalid one.
+    static Handle Mutex(const std::wstring& name)
     {
-        std::wstring full(32768, L'\0');
-        const DWORD n = ::GetFullPathNameW(path.c_str(), DWORD(full.size()), full.data(), nullptr);
-        full.resize(n < full.size() ? n : 0);
-        ::CharLowerBuffW(full.data(), DWORD(full.size()));
-        // FNV-1a: a name of fixed length, whatever the length of the path.
-        std::uint64_t hash = 1469598103934665603ull;
-        for (const wchar_t c : full) {
-            hash ^= std::uint64_t(c);
-            hash *= 1099511628211ull;
-        }
-        wchar_t name[40];
-        std::swprintf(name, 40, L"zerva-kvr-%016llx", static_cast<unsigned long long>(hash));
-        return name;
+        const HANDLE h = ::CreateMutexW(nullptr, FALSE, name.c_str());
+        return Handle(h ? h : INVALID_HANDLE_VALUE);
     }
 
     Handle m_mutex;
@@ -106,9 +124,10 @@ private:
 ConfFileStatus ReadAll(HANDLE h, std::size_t maxBytes, std::string& bytes)
 {
     LARGE_INTEGER size{};
-    if (::GetFileType(h) != FILE_TYPE_DISK || !::GetFileSizeEx(h, &size) || size.QuadPart < 0
-        || std::size_t(size.QuadPart) > maxBytes)
+    if (::GetFileType(h) != FILE_TYPE_DISK || !::GetFileSizeEx(h, &size) || size.QuadPart < 0)
         return ConfFileStatus::Unreadable;
+    if (std::size_t(size.QuadPart) > maxBytes)
+        return ConfFileStatus::TooLarge;
     const std::size_t limit = std::size_t(size.QuadPart) + 1;
     std::string read(limit, '\0');
     std::size_t got = 0;
@@ -145,19 +164,49 @@ bool WriteAll(HANDLE h, const std::string& bytes)
     return ::SetEndOfFile(h) && ::FlushFileBuffers(h);
 }
 
-// The file, opened for reading and writing (created when missing), or why
-// not.
-ConfFileStatus OpenForRewrite(const std::filesystem::path& path, Handle& file)
+// Why the file could not be opened for writing.
+ConfFileStatus WriteRefusal(DWORD error)
 {
-    file = Open(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
-    if (file.ok())
-        return ConfFileStatus::Ok;
-    // A read-only file, or a folder that takes no new file: nothing is
-    // written. Anything else cannot be read either.
-    const Handle readOnly = Open(path, GENERIC_READ, OPEN_EXISTING);
-    if (readOnly.ok())
-        return ::GetFileType(readOnly.get()) == FILE_TYPE_DISK ? ConfFileStatus::WriteFailed : ConfFileStatus::Unreadable;
-    return ::GetLastError() == ERROR_FILE_NOT_FOUND ? ConfFileStatus::WriteFailed : ConfFileStatus::Unreadable;
+    switch (error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return ConfFileStatus::NoPermission;
+    case ERROR_WRITE_PROTECT:
+        return ConfFileStatus::ReadOnly;
+    default:
+        return ConfFileStatus::WriteFailed;
+    }
+}
+
+// The file, opened for reading and writing (created when missing), with its
+// identity, or why not. A file with the read-only attribute is never
+// written, not even by an administrator.
+ConfFileStatus OpenForRewrite(const std::filesystem::path& path, Handle& file, Identity& id)
+{
+    Handle look = Open(path, GENERIC_READ, OPEN_ALWAYS);
+    if (!look.ok()) {
+        const DWORD error = ::GetLastError();
+        // A folder of that name is refused as access denied.
+        const DWORD attributes = ::GetFileAttributesW(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return ConfFileStatus::Unreadable;
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ConfFileStatus::Missing
+            : error == ERROR_ACCESS_DENIED                                   ? ConfFileStatus::NoPermission
+                                                                             : ConfFileStatus::Unreadable;
+    }
+    if (::GetFileType(look.get()) != FILE_TYPE_DISK || !IdentityOf(look.get(), id)
+        || (id.attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return ConfFileStatus::Unreadable;
+    if (id.attributes & FILE_ATTRIBUTE_READONLY)
+        return ConfFileStatus::ReadOnly;
+    file = Open(path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
+    if (!file.ok())
+        return WriteRefusal(::GetLastError());
+    Identity same;
+    if (!IdentityOf(file.get(), same) || !(same == id))
+        return ConfFileStatus::Busy;   // replaced between the two opens
+    return ConfFileStatus::Ok;
 }
 
 // A new file beside the old one that then takes its name; `created` tells
@@ -206,12 +255,33 @@ ConfFileStatus ReadConfFile(const std::filesystem::path& path, std::size_t maxBy
 ConfFileStatus RewriteConfFile(const std::filesystem::path& path, std::size_t maxBytes,
                                std::chrono::milliseconds lockWait, const ConfRewrite& rewrite)
 {
-    const AddLock lock(path, lockWait);
-    if (!lock.owned())
-        return ConfFileStatus::Busy;
+    const ULONGLONG deadline = ::GetTickCount64() + ULONGLONG(lockWait.count());
     Handle file;
-    if (const ConfFileStatus opened = OpenForRewrite(path, file); opened != ConfFileStatus::Ok)
-        return opened;
+    std::unique_ptr<AddLock> lock;
+    for (int round = 0;; ++round) {
+        Identity id;
+        const ConfFileStatus opened = OpenForRewrite(path, file, id);
+        if (opened != ConfFileStatus::Ok && opened != ConfFileStatus::Busy)
+            return opened;
+        const ULONGLONG now = ::GetTickCount64();
+        if (opened == ConfFileStatus::Ok) {
+            lock.reset();
+            lock = std::make_unique<AddLock>(id, DWORD(now < deadline ? deadline - now : 0));
+            if (!lock->made())
+                return ConfFileStatus::LockFailed;
+            if (!lock->owned())
+                return ConfFileStatus::Busy;
+            // Still the file of that name, now that the lock is ours?
+            Identity named;
+            const Handle again = Open(path, GENERIC_READ, OPEN_EXISTING);
+            if (again.ok() && IdentityOf(again.get(), named) && named == id)
+                break;
+        }
+        // Replaced meanwhile by another add: a few quick rounds even without
+        // a wait, since the replacing add is already over.
+        if (round >= 8 && ::GetTickCount64() >= deadline)
+            return ConfFileStatus::Busy;
+    }
     std::string old;
     if (const ConfFileStatus read = ReadAll(file.get(), maxBytes, old); read != ConfFileStatus::Ok)
         return read;

@@ -1,0 +1,16 @@
+#include "platform/controls/message_box.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace zerva {
+
+void MessageBox(const QString& text)
+{
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setObjectName(QStringLiteral("MessageBox"));
+    box.exec();
+}
+
+} // namespace zerva

@@ -1,0 +1,64 @@
+#include "trusted/trust_check.h"
+
+#include "trusted/inside_rules.h"
+
+#include <chrono>
+#include <thread>
+
+namespace zerva {
+
+TrustCheck::TrustCheck(const ProcessSource& source, TrustMemory& memory)
+    : m_source(source), m_memory(memory), m_sameFile(source), m_now(TrustMemory::Clock::now())
+{
+}
+
+TrustVerdict TrustCheck::verdict(const ProcessInfo& process, const QString& entry)
+{
+    if (!m_sameFile.runs(process, entry))
+        return m_sameFile.running() ? TrustVerdict::OtherFile : TrustVerdict::Unreadable;
+    if (m_sameFile.ended() || !m_source.inspectsProcesses())
+        return TrustVerdict::Trusted;
+    const FileId file = *m_sameFile.running();
+    TrustMemory::Record& record = m_memory.see(process);
+    if (record.verdict != TrustVerdict::Trusted)
+        return record.verdict;
+    if (!record.firstFile)
+        record.firstFile = file;
+    if (record.linkChanged || *record.firstFile != file)
+        return record.verdict = TrustVerdict::LinkChanged;
+    if (!m_systemPreload)
+        m_systemPreload = m_source.systemPreload();
+    if (*m_systemPreload)
+        return TrustVerdict::SystemPreload;
+    if (!m_memory.due(process, record, m_now))
+        return TrustVerdict::Trusted;
+    return inspected(process, record, file);
+}
+
+TrustVerdict TrustCheck::inspected(const ProcessInfo& process, TrustMemory::Record& record, const FileId& file)
+{
+    std::optional<ProcessInside> inside = m_source.inspect(process);
+    TrustVerdict verdict = inside ? JudgeInside(*inside, file) : TrustVerdict::Unreadable;
+    // Inside exec, the kernel names the new program before it maps it; a
+    // moment later it is mapped. A forged link stays unmapped, and costs
+    // these waits once in its life.
+    for (int retry = 0; retry < 2 && verdict == TrustVerdict::ProgramNotMapped; ++retry) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        inside = m_source.inspect(process);
+        verdict = inside ? JudgeInside(*inside, file) : TrustVerdict::Unreadable;
+    }
+    if (verdict != TrustVerdict::Trusted) {
+        // A process that ended meanwhile leaves nothing (or half its memory)
+        // to read: its path decides, as it did when it ran.
+        bool ended = false;
+        m_source.runningFile(process, ended);
+        if (ended)
+            return TrustVerdict::Trusted;
+    }
+    if (!inside)
+        return verdict;   // asked again at the next refresh
+    record.inspectedAt = m_now;
+    return record.verdict = verdict;
+}
+
+} // namespace zerva

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+namespace zerva {
+
+// Why a process is listed although its path is trusted (or, for
+// ProgramHidden, although nothing about it could be read). Trusted alone
+// hides it.
+enum class TrustVerdict {
+    Trusted,
+    OtherFile,         // another file runs under the trusted path
+    Unreadable,        // the process could not be inspected
+    LinkChanged,       // its program link changed since it was first seen
+    ProgramNotMapped,  // the linked file is not mapped executable: a forged link
+    Traced,            // a thread of it is traced (ptrace)
+    Preload,           // LD_PRELOAD or LD_AUDIT names a library
+    SystemPreload,     // /etc/ld.so.preload loads a library into every program
+    CodeChanged,       // code pages of a file were changed in memory
+    ForeignCode,       // code from a deleted file, a memfd, or a file others can write
+    AnonymousCode,     // executable memory of no file (generated or injected code)
+    ProgramHidden,     // a live process whose program cannot be read
+};
+
+// The text a listed row shows for its verdict, empty for Trusted.
+QString WarningText(TrustVerdict verdict);
+
+} // namespace zerva
