@@ -4,9 +4,60 @@
 #include "platform/controls/trap.h"
 
 #include <QClipboard>
+#include <QScrollBar>
 #include <QtTest>
 
 using namespace zerva;
+
+namespace {
+
+// Rows as "key/started text path [t:tag] [w:warning]", filled as a refresh
+// fills them.
+void fill(ListView& list, const QStringList& rows)
+{
+    ListFill filling(list);
+    list.clear();
+    for (const QString& r : rows) {
+        const QStringList parts = r.split(' ');
+        const QStringList key = parts[0].split('/');
+        const int i = list.add(parts[1]);
+        list.setKey(i, key[0].toLongLong());
+        list.setStarted(i, key[1].toLongLong());
+        list.setSubItem(i, 1, parts.value(2));
+        for (const QString& extra : parts.mid(3)) {
+            if (extra.startsWith(QLatin1String("t:")))
+                list.setTag(i, extra.mid(2));
+            else if (extra.startsWith(QLatin1String("w:")))
+                list.addWarning(i, extra.mid(2));
+        }
+    }
+}
+
+// "text [t:tag] [w:warning]" of each row, as the views read them.
+QStringList shown(const ListView& list)
+{
+    QStringList out;
+    for (int i = 0; i < list.count(); ++i) {
+        QString r = list.text(i);
+        if (!list.tag(i).isEmpty())
+            r += QStringLiteral(" t:") + list.tag(i);
+        const QString tip = list.model()->index(i, 1).data(Qt::ToolTipRole).toString();
+        if (!tip.isEmpty())
+            r += QStringLiteral(" w:") + tip;
+        out << r;
+    }
+    return out;
+}
+
+QStringList texts(const ListView& list)
+{
+    QStringList out;
+    for (int i = 0; i < list.count(); ++i)
+        out << list.text(i);
+    return out;
+}
+
+} // namespace
 
 class TestListView : public QObject {
     Q_OBJECT
@@ -165,6 +216,96 @@ private Q_SLOTS:
         QCOMPARE(list.height(), 80);
         QVERIFY(Trap([&] { list.setHeightPx(0); }));
         QCOMPARE(list.height(), 0);
+    }
+
+    // A fill hands the views what changed, so a list keeps its selection
+    // and scroll position, and only rows without a key of their own (or
+    // with the same one) cost a reset.
+    void fillShowsOnlyChanges_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<int>("sortColumn");   // -1: the order of the fill
+        QTest::addColumn<QString>("select");     // text of the row selected before
+        QTest::addColumn<QString>("selected");   // and after
+        QTest::addColumn<QString>("expected");   // texts after, in order
+        QTest::addColumn<bool>("reset");
+        QTest::addColumn<QString>("changed");    // rows the views were told changed
+        const QStringList abc{"1/5 a x", "2/5 b x", "3/5 c x"};
+        QTest::newRow("same rows") << abc << abc << -1 << "b" << "b" << "a b c" << false << "";
+        QTest::newRow("a text changed") << abc << QStringList{"1/5 a x", "2/5 b y", "3/5 c x"} << -1 << "b" << "b"
+                                        << "a b c" << false << "b";
+        QTest::newRow("a tag changed") << QStringList{"1/5 a x t:A", "2/5 b x t:B"}
+                                       << QStringList{"1/5 a x t:A", "2/5 b x t:Z"} << -1 << "b" << "b"
+                                       << "a t:A b t:Z" << false << "b";
+        QTest::newRow("a warning added") << abc << QStringList{"1/5 a x", "2/5 b x w:look", "3/5 c x"} << -1 << "b"
+                                         << "b" << "a b w:look c" << false << "b";
+        QTest::newRow("a warning gone") << QStringList{"1/5 a x w:look", "2/5 b x"} << QStringList{"1/5 a x", "2/5 b x"}
+                                        << -1 << "b" << "b" << "a b" << false << "a";
+        QTest::newRow("a row gone") << abc << QStringList{"1/5 a x", "3/5 c x"} << -1 << "c" << "c" << "a c" << false
+                                    << "";
+        QTest::newRow("a row added between") << QStringList{"1/5 a x", "3/5 c x"} << abc << -1 << "c" << "c" << "a b c"
+                                             << false << "";
+        // A selected row that goes leaves the selection to a neighbour, as
+        // in any single-selection view; a refresh then selects what the
+        // list on show has selected.
+        QTest::newRow("all replaced") << abc << QStringList{"7/5 q x", "8/5 r x"} << -1 << "b" << "0" << "q r"
+                                      << false << "";
+        // The same id, started anew: another process, whose row is not
+        // the old one's.
+        QTest::newRow("id taken by a new process") << abc << QStringList{"1/5 a x", "2/6 b x", "3/5 c x"} << -1
+                                                   << "b" << "c" << "a b c" << false << "";
+        QTest::newRow("sorted: a changed text moves its row")
+            << abc << QStringList{"1/5 a x", "2/5 z x", "3/5 c x"} << 0 << "b" << "z" << "a c z" << false << "z";
+        QTest::newRow("sorted: a row added") << abc << QStringList{"1/5 a x", "2/5 b x", "3/5 c x", "4/5 B x"} << 0
+                                             << "c" << "c" << "a b B c" << false << "";
+        QTest::newRow("shared keys reset") << abc << QStringList{"1/5 a x", "1/5 b x"} << -1 << "b" << "" << "a b"
+                                           << true << "";
+    }
+    void fillShowsOnlyChanges()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, after);
+        QFETCH(int, sortColumn);
+        QFETCH(QString, select);
+        QFETCH(QString, selected);
+        QFETCH(QString, expected);
+        QFETCH(bool, reset);
+        QFETCH(QString, changed);
+        // Rows enough to scroll ahead of the ones that change.
+        QStringList lead;
+        for (int i = 0; i < 300; ++i)
+            lead << QStringLiteral("%1/1 %2").arg(1000 + i).arg(sortColumn < 0 ? QStringLiteral("0") : QStringLiteral("!"));
+        ListView list;
+        list.setColumns({"Dosya", "Path", "Modules"});
+        list.resize(200, 200);
+        if (sortColumn >= 0)
+            list.sortByColumn(sortColumn, Qt::AscendingOrder);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        fill(list, lead + before);
+        const int pick = texts(list).indexOf(select);
+        list.selectionModel()->setCurrentIndex(list.model()->index(pick, 0),
+                                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        list.verticalScrollBar()->setValue(100);
+
+        QSignalSpy resets(list.model(), &QAbstractItemModel::modelReset);
+        QStringList told;
+        connect(list.model(), &QAbstractItemModel::dataChanged, &list,
+                [&](const QModelIndex& from, const QModelIndex& to) {
+                    for (int i = from.row(); i <= to.row(); ++i)
+                        told << list.text(i);
+                });
+        fill(list, lead + after);
+        QCOMPARE(shown(list).mid(300).join(' '), expected);
+        QCOMPARE(resets.count(), reset ? 1 : 0);
+        told.sort();
+        QCOMPARE(told.join(' '), changed);
+        QCOMPARE(list.selectedItem() ? list.text(*list.selectedItem()) : QString(), selected);
+        if (!reset && selected == select)   // a moved selection scrolls to itself
+            QCOMPARE(list.verticalScrollBar()->value(), 100);
+        for (int i = 0; i < list.count(); ++i)   // the views read what the items hold
+            QCOMPARE(list.model()->index(i, 1).data().toString(), list.subItem(i, 1));
     }
 
     void fillSortsOnce()

@@ -54,6 +54,26 @@ private Q_SLOTS:
         QCOMPARE(z.source->snapshots, 1);
     }
 
+    // As the program starts: the window paints at once, with both lists
+    // empty, and start-up's refresh fills one right after.
+    void startUpRefreshAfterFirstPaint()
+    {
+        ZervaFixture z(ManyProcesses(42));
+        z.window->Form_Load(Zerva::FirstRefresh::AfterFirstPaint);
+        QCOMPARE(z.source->snapshots, 0);
+        QCOMPARE(z.form().lblOS->text(), QString());
+        QCOMPARE(z.form().BufList->count() + z.form().List1->count(), 0);
+        z.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(z.window.get()));
+        QTRY_COMPARE(z.form().lblOS->text(), QStringLiteral("Toplam 42 Process"));
+        QCOMPARE(shown(z.form()), QStringLiteral("BufList"));
+        QCOMPARE(z.form().BufList->count(), 42);
+        QVERIFY(z.window->useList1());
+        z.window->repaint();
+        QTest::qWait(20);
+        QCOMPARE(z.source->snapshots, 1);
+    }
+
     void refreshesAlternate()
     {
         ZervaFixture z(ManyProcesses(5));

@@ -13,7 +13,8 @@ int main(int argc, char* argv[])
 
     zerva::Zerva window(zerva::MakeSystemPlatform());
     zerva::ExitAfterFirstPaintIfAsked(window);
-    window.Form_Load();
+    // The window shows first; start-up's refresh fills it right after.
+    window.Form_Load(zerva::Zerva::FirstRefresh::AfterFirstPaint);
     window.show();
     return QApplication::exec();
 }

@@ -6,6 +6,7 @@
 #include "platform/controls/trap.h"
 #include "platform/os/memory.h"
 #include "process/list_processes.h"
+#include "process/row_texts.h"
 #include "windows/guvenilir_programlar.h"
 
 #include <QCloseEvent>
@@ -16,7 +17,7 @@
 namespace zerva {
 
 Zerva::Zerva(ZervaPlatform platform, QWidget* parent)
-    : QMainWindow(parent), m_platform(std::move(platform))
+    : QMainWindow(parent), m_platform(std::move(platform)), m_rowTexts(std::make_unique<RowTexts>())
 {
     setObjectName(QStringLiteral("Zerva"));
     if (m_platform.processes)
@@ -48,7 +49,7 @@ Zerva::~Zerva()
     delete m_guvenilirProgramlar.data();
 }
 
-void Zerva::Form_Load()
+void Zerva::Form_Load(FirstRefresh first)
 {
     DoEvents();
     setWindowTitle(QStringLiteral("Zerva V1.0"));
@@ -56,7 +57,23 @@ void Zerva::Form_Load()
     Trap([&] { startBanner(); });
     Trap([&] { loadTrusted(); });
     Trap([&] { m_form.Check2->setValue(CheckBox::Ticked); });   // enables Timer1
-    Trap([&] { cmdRefresh_Click(); });
+    if (first == FirstRefresh::InLoad) {
+        Trap([&] { cmdRefresh_Click(); });
+        return;
+    }
+    // The label's design text is not a count: nothing until the first one.
+    Trap([&] { m_form.lblOS->clear(); });
+    m_refreshOnPaint = true;
+}
+
+void Zerva::paintEvent(QPaintEvent* event)
+{
+    QMainWindow::paintEvent(event);
+    if (!m_refreshOnPaint)
+        return;
+    m_refreshOnPaint = false;
+    // After this frame has reached the screen.
+    QTimer::singleShot(0, this, [this] { Trap([&] { cmdRefresh_Click(); }); });
 }
 
 void Zerva::cmdRefresh_Click()
@@ -80,7 +97,10 @@ void Zerva::fillAndShow(ListView& fill, ListView& other)
     Trap([&] { fill.adoptSort(other); });
     HiddenCount hidden;
     const int before = fill.count();
-    Trap([&] { hidden = ListProcesses(fill, *m_platform.processes, *m_form.Check1, *m_form.TrList, &m_trustMemory); });
+    Trap([&] {
+        hidden = ListProcesses(fill, *m_platform.processes, *m_form.Check1, *m_form.TrList, &m_trustMemory,
+                               m_rowTexts.get());
+    });
     // Many processes gone at once: what their rows held goes back to the
     // system, not only to the allocator.
     if (before - fill.count() >= 64)

@@ -20,6 +20,7 @@ class Banner;
 class GuvenilirProgramlar;
 class Hakkinda;
 class ListView;
+class RowTexts;
 
 // The main window: start-up, the refresh cycle over two list views used as a
 // double buffer, and the handlers of its controls.
@@ -29,8 +30,12 @@ public:
     explicit Zerva(ZervaPlatform platform, QWidget* parent = nullptr);
     ~Zerva() override;
 
+    // When start-up runs the first refresh: within Load, or once the window
+    // has painted itself, so that the window shows at once however many
+    // processes there are (the lists stay empty until then).
+    enum class FirstRefresh { InLoad, AfterFirstPaint };
     // Start-up; runs before the window is first shown.
-    void Form_Load();
+    void Form_Load(FirstRefresh first = FirstRefresh::InLoad);
     // The refresh: fills the hidden list, shows it, hides the other one.
     void cmdRefresh_Click();
     // "Guvenilir Programlar...": shows the window of the trusted list.
@@ -59,6 +64,7 @@ protected:
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void Form_Resize();
@@ -96,6 +102,10 @@ private:
     ZervaForm m_form;
     // True: the next refresh fills List1; false: it fills BufList.
     bool m_UseList1 = false;
+    // Start-up's refresh waits for the first paint.
+    bool m_refreshOnPaint = false;
+    // The rows' texts, kept between refreshes and shared by both lists.
+    std::unique_ptr<RowTexts> m_rowTexts;
     // Whether the frame a window manager added has been centred.
     bool m_frameCentred = false;
     // Created on first use; outlives the window it shows.

@@ -4,8 +4,7 @@
 #include "platform/controls/list_view.h"
 #include "platform/os/process_source.h"
 #include "platform/controls/trap.h"
-#include "process/details_block.h"
-#include "process/display_text.h"
+#include "process/row_texts.h"
 #include "trusted/is_trusted.h"
 #include "trusted/mixed_script.h"
 #include "trusted/trust_check.h"
@@ -15,23 +14,8 @@
 
 namespace zerva {
 
-namespace {
-
-// The path as an entry names it: the program's own text, shared with the
-// shown one where the two are alike (nearly always); none when it is not
-// UTF-8.
-QString EntryPath(const std::string& raw, const QString& shown)
-{
-    if (!QByteArrayView(raw.data(), qsizetype(raw.size())).isValidUtf8())
-        return QString();
-    QString entry = QString::fromUtf8(raw.data(), qsizetype(raw.size()));
-    return entry == shown ? shown : entry;
-}
-
-} // namespace
-
 HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1, const ListView& trList,
-                          TrustMemory* memory)
+                          TrustMemory* memory, RowTexts* texts)
 {
     ListFill fill(list);
     list.clear();
@@ -41,6 +25,9 @@ HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox&
     if (!Trap([&] { source.snapshot(processes); }))
         return hidden;   // an unreachable source leaves the list empty
 
+    RowTexts onceTexts;
+    RowTexts& made = texts ? *texts : onceTexts;
+
     TrustMemory once;
     TrustMemory& remembered = memory ? *memory : once;
     remembered.beginRefresh();
@@ -49,23 +36,26 @@ HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox&
         // One process that cannot be listed must not cost the others theirs.
         Trap([&] {
             // The caption is decoded only for rows that are really added.
-            const auto caption = [&] { return p.caption ? DisplayText(*p.caption) : QString(); };
             if (!p.executablePath && !p.pathSuspect) {
-                if (check1.value() == 1)
-                    list.setKey(list.add(caption()), p.pid);
-                else if (p.noProgram == ProcessInfo::NoProgram::KernelThread)
+                if (check1.value() == 1) {
+                    const int row = list.add(made.caption(p));
+                    list.setKey(row, p.pid);
+                    if (p.startTime)
+                        list.setStarted(row, static_cast<qint64>(*p.startTime));
+                } else if (p.noProgram == ProcessInfo::NoProgram::KernelThread) {
                     ++hidden.kernelThreads;
-                else if (p.noProgram == ProcessInfo::NoProgram::Ending)
+                } else if (p.noProgram == ProcessInfo::NoProgram::Ending) {
                     ++hidden.ending;
-                else
+                } else {
                     ++hidden.notReadable;
+                }
                 return;
             }
             // A process that hid its program gets a full row with an empty
             // path, which nothing trusts.
             if (p.executablePath)
                 remembered.see(p);   // its first link, for a later change
-            const QString path = p.executablePath ? DisplayText(*p.executablePath) : QString();
+            const QString& path = made.path(p);
             QString copy = path;   // IsTrusted lower-cases its argument
             TrustVerdict verdict = p.pathSuspect ? TrustVerdict::ProgramHidden : TrustVerdict::Trusted;
             const auto runsFile = [&](const QString& entry) {
@@ -76,20 +66,21 @@ HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox&
                 ++hidden.trusted;
                 return;
             }
-            const int row = list.add(caption());
+            const int row = list.add(made.caption(p));
             list.setKey(row, p.pid);
             if (p.startTime)
                 list.setStarted(row, static_cast<qint64>(*p.startTime));
             list.setSubItem(row, 1, path);
             if (p.executablePath)
-                list.setTag(row, EntryPath(*p.executablePath, path));
-            list.setSubItem(row, 2, DetailsBlock(p));
+                list.setTag(row, made.entryPath(p));
+            list.setSubItem(row, 2, made.details(p));
             if (verdict != TrustVerdict::Trusted)
                 list.addWarning(row, WarningText(verdict));
             if (const QString reason = MixedScriptReason(path); !reason.isEmpty())
                 list.addWarning(row, reason);
         });
     }
+    made.sweep();
     remembered.endRefresh();
     return hidden;
 }

@@ -14,6 +14,7 @@ inline constexpr std::size_t ListCommandLineHead = 1024;
 class CheckBox;
 class ListView;
 class ProcessSource;
+class RowTexts;
 class TrustMemory;
 
 // Empties `list` and fills it with a fresh snapshot from `source`: one row
@@ -35,6 +36,10 @@ class TrustMemory;
 // characters escaped. A path that is not UTF-8 cannot be an entry, and its
 // row keeps no tag.
 //
+// Each row's key is its process's id, with its start time (setStarted).
+// `texts`, when given, keeps the rows' texts from one call to the next (see
+// RowTexts).
+//
 // Returns how many processes were left out, by reason. Processes that end
 // before the scan reaches them, or whose row fails, are not counted.
 struct HiddenCount {
@@ -45,7 +50,7 @@ struct HiddenCount {
     int total() const { return trusted + notReadable + kernelThreads + ending; }
 };
 HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1, const ListView& trList,
-                          TrustMemory* memory = nullptr);
+                          TrustMemory* memory = nullptr, RowTexts* texts = nullptr);
 
 // The count as the status label's tooltip says it: "12 gizli: 10 guvenilir,
 // 2 bakilamayan", the reasons that count any in a fixed order.

@@ -7,6 +7,7 @@
 #include "posix/support/spawned_process.h"
 #include "process/details_block.h"
 #include "process/display_text.h"
+#include "process/row_texts.h"
 
 #include <QtTest>
 
@@ -72,6 +73,53 @@ private Q_SLOTS:
             QVERIFY(source.snapshot(ps));
             QVERIFY(!FindPid(ps, pid));
         }
+    }
+
+    // Texts kept from one refresh to the next follow the process: one that
+    // execs another program keeps its id and start time, one that rewrites
+    // its arguments in place changes nothing else.
+    void keptTextsFollowChanges_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("after");   // its command line once changed
+        QTest::newRow("execs another program") << "/bin/sh" << QStringList{"-c", "read x; exec sleep 30"}
+                                               << "sleep 30";
+        QTest::newRow("rewrites its command line")
+            << "/usr/bin/perl" << QStringList{"-e", "<STDIN>; $0 = 'rewritten in place'; sleep 30"}
+            << "rewritten in place";
+    }
+    void keptTextsFollowChanges()
+    {
+        QFETCH(QString, program);
+        QFETCH(QStringList, args);
+        QFETCH(QString, after);
+        std::vector<std::string> argv;
+        for (const QString& a : args)
+            argv.push_back(a.toStdString());
+        SpawnedProcess child(program.toStdString(), argv, SpawnedProcess::Input::Pipe);
+        QVERIFY(child.started());
+        ProcfsProcessSource source;
+        RowTexts texts;
+        std::vector<ProcessInfo> ps;
+        QTRY_VERIFY(source.snapshot(ps) && FindPid(ps, child.pid()) && FindPid(ps, child.pid())->commandLine);
+        const ProcessInfo before = *FindPid(ps, child.pid());
+        const QString detailsBefore = texts.details(before);
+        QCOMPARE(texts.path(before), DisplayText(before.executablePath.value()));
+
+        QVERIFY(child.writeInput("\n"));
+        QTRY_VERIFY(source.snapshot(ps) && FindPid(ps, child.pid())
+                    && FindPid(ps, child.pid())->commandLine.value_or("") == after.toStdString());
+        const ProcessInfo& now = *FindPid(ps, child.pid());
+        QCOMPARE(now.startTime, before.startTime);
+        QVERIFY(now.startTime.has_value());
+        QCOMPARE(texts.caption(now), DisplayText(now.caption.value()));
+        QCOMPARE(texts.path(now), DisplayText(now.executablePath.value()));
+        QCOMPARE(texts.entryPath(now), QString::fromStdString(now.executablePath.value()));
+        QCOMPARE(texts.details(now), reference(now));
+        QVERIFY(texts.details(now) != detailsBefore);
+        texts.sweep();
+        QCOMPARE(texts.size(), std::size_t(1));
     }
 
     void statAndCommandLineForms_data()
@@ -168,25 +216,29 @@ private Q_SLOTS:
     {
         rlimit lim{};
         QCOMPARE(::getrlimit(RLIMIT_NOFILE, &lim), 0);
-        const rlim_t want = 3 * ProcfsProcessSource::KeptFilesBudget;
+        // A small budget, and room beyond it and its reserve.
+        const std::size_t budget = 256;
+        const rlim_t want = std::max<rlim_t>(lim.rlim_cur, budget + 2048);
         if (lim.rlim_max != RLIM_INFINITY && lim.rlim_max < want)
             QSKIP("the hard file limit is below what this test needs");
         lim.rlim_cur = want;
         QCOMPARE(::setrlimit(RLIMIT_NOFILE, &lim), 0);
         FakeProcTree proc;
         QVERIFY(proc.isValid());
-        const int processes = int(ProcfsProcessSource::KeptFilesBudget);   // two files each
+        // Two files each: more than the budget covers.
+        const int processes = int(budget / 2 + 100);
         for (int pid = 1; pid <= processes; ++pid)
             QVERIFY(proc.addProcess(pid, "p", " S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 20 0 1\n", "p"));
         const auto openFiles = [] { return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size(); };
         const qsizetype before = openFiles();
-        ProcfsProcessSource source(proc.path());
+        ProcfsProcessSource source(proc.path(), std::nullopt, budget);
         for (int scan = 0; scan < 2; ++scan) {
             std::vector<ProcessInfo> ps;
             QVERIFY(source.snapshot(ps));
             QCOMPARE(ps.size(), std::size_t(processes));
         }
-        QVERIFY2(openFiles() - before <= qsizetype(ProcfsProcessSource::KeptFilesBudget),
+        QVERIFY(openFiles() - before >= qsizetype(budget) - 2);   // kept, up to the budget
+        QVERIFY2(openFiles() - before <= qsizetype(budget),
                  qPrintable(QString::number(openFiles() - before)));
     }
 

@@ -9,7 +9,9 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <iterator>
 #include <numeric>
+#include <unordered_map>
 
 namespace zerva {
 
@@ -24,6 +26,49 @@ bool rowBefore(const ListItemsModel::Row& a, const ListItemsModel::Row& b, int c
 {
     const int c = QString::compare(cell(a, column), cell(b, column), Qt::CaseInsensitive);
     return order == Qt::AscendingOrder ? c < 0 : c > 0;
+}
+
+struct RowKey {
+    qint64 key;
+    qint64 started;
+    bool operator==(const RowKey&) const = default;
+};
+
+struct RowKeyHash {
+    std::size_t operator()(const RowKey& k) const
+    {
+        return std::hash<qint64>()(k.key) ^ (std::hash<qint64>()(k.started) * 0x9E3779B97F4A7C15ULL);
+    }
+};
+
+RowKey keyOf(const ListItemsModel::Row& r)
+{
+    return {r.key, r.started};
+}
+
+// Texts shared with the row they came from compare without reading them.
+bool same(const QString& a, const QString& b)
+{
+    return (a.constData() == b.constData() && a.size() == b.size()) || a == b;
+}
+
+// Whether the rows of one key hold the same values: a row whose texts,
+// tag or warning changed is handed to the views anew.
+bool sameTexts(const ListItemsModel::Row& a, const ListItemsModel::Row& b)
+{
+    return same(a.text, b.text) && same(a.sub[0], b.sub[0]) && same(a.sub[1], b.sub[1]) && same(a.tag, b.tag)
+        && same(a.warning, b.warning);
+}
+
+// Where each row's key stands in `rows`; false when a row has no key of its
+// own (none, or one that another row has too).
+bool indexKeys(const std::vector<ListItemsModel::Row>& rows, std::unordered_map<RowKey, int, RowKeyHash>& at)
+{
+    at.reserve(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].key < 0 || !at.emplace(keyOf(rows[i]), static_cast<int>(i)).second)
+            return false;
+    return true;
 }
 
 // The style's own warning icon, made once.
@@ -48,8 +93,10 @@ void ListItemsModel::beginFill()
 {
     if (m_filling)
         return;
-    beginResetModel();
+    m_next.clear();
+    m_next.reserve(m_rows.size());
     m_filling = true;
+    changed();
 }
 
 void ListItemsModel::endFill()
@@ -57,14 +104,98 @@ void ListItemsModel::endFill()
     if (!m_filling)
         return;
     m_filling = false;
-    sortRows();
-    endResetModel();
+    std::vector<Row> next = std::move(m_next);
+    m_next = {};
+    sortRows(next);
+    publish(std::move(next));
+}
+
+void ListItemsModel::publish(std::vector<Row>&& next)
+{
+    std::unordered_map<RowKey, int, RowKeyHash> at, old;
+    if (!indexKeys(next, at) || !indexKeys(m_rows, old)) {
+        beginResetModel();
+        m_rows = std::move(next);
+        endResetModel();
+        changed();
+        return;
+    }
+    old = {};
+
+    // Rows that are gone, a run at a time from the end.
+    for (int i = count() - 1; i >= 0;) {
+        if (at.count(keyOf(m_rows[static_cast<std::size_t>(i)]))) {
+            --i;
+            continue;
+        }
+        const int last = i;
+        while (i >= 0 && !at.count(keyOf(m_rows[static_cast<std::size_t>(i)])))
+            --i;
+        beginRemoveRows({}, i + 1, last);
+        m_rows.erase(m_rows.begin() + i + 1, m_rows.begin() + last + 1);
+        endRemoveRows();
+    }
+
+    // Rows that stay but stand in another order now (sorted by a text that
+    // changed): one layout change moves them, selection included.
+    std::vector<int> target(m_rows.size());
+    bool ordered = true;
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        target[i] = at.at(keyOf(m_rows[i]));
+        ordered = ordered && (i == 0 || target[i] > target[i - 1]);
+    }
+    if (!ordered) {
+        std::vector<int> perm(m_rows.size());
+        std::iota(perm.begin(), perm.end(), 0);
+        std::sort(perm.begin(), perm.end(), [&](int a, int b) {
+            return target[static_cast<std::size_t>(a)] < target[static_cast<std::size_t>(b)];
+        });
+        reorder(perm);
+    }
+
+    // The rows that stay now stand in the new order: insert the new ones a
+    // run at a time, and tell the views of changed texts a run at a time.
+    int firstChanged = -1;
+    int lastChanged = -1;
+    const auto flush = [&] {
+        if (firstChanged >= 0)
+            Q_EMIT dataChanged(index(firstChanged, 0), index(lastChanged, columnCount() - 1));
+        firstChanged = -1;
+    };
+    std::size_t i = 0;
+    for (std::size_t j = 0; j < next.size();) {
+        if (i < m_rows.size() && keyOf(m_rows[i]) == keyOf(next[j])) {
+            if (!sameTexts(m_rows[i], next[j])) {
+                m_rows[i] = std::move(next[j]);
+                if (firstChanged < 0 || lastChanged + 1 != static_cast<int>(i)) {
+                    flush();
+                    firstChanged = static_cast<int>(i);
+                }
+                lastChanged = static_cast<int>(i);
+            }
+            ++i;
+            ++j;
+            continue;
+        }
+        flush();
+        std::size_t end = j;
+        while (end < next.size() && !(i < m_rows.size() && keyOf(m_rows[i]) == keyOf(next[end])))
+            ++end;
+        beginInsertRows({}, static_cast<int>(i), static_cast<int>(i + (end - j) - 1));
+        m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(i), std::make_move_iterator(next.begin() + static_cast<std::ptrdiff_t>(j)),
+                      std::make_move_iterator(next.begin() + static_cast<std::ptrdiff_t>(end)));
+        endInsertRows();
+        i += end - j;
+        j = end;
+    }
+    flush();
+    changed();
 }
 
 void ListItemsModel::clear()
 {
     if (m_filling) {
-        m_rows.clear();
+        m_next.clear();
     } else {
         beginResetModel();
         m_rows.clear();
@@ -78,7 +209,7 @@ int ListItemsModel::add(const QString& text)
     const int at = count();
     if (!m_filling)
         beginInsertRows({}, at, at);
-    m_rows.push_back(Row{text, {}, -1, {}, -1, {}});
+    items().push_back(Row{text, {}, -1, {}, -1, {}});
     if (!m_filling)
         endInsertRows();
     changed();
@@ -89,7 +220,7 @@ void ListItemsModel::setSubItem(int i, int sub, const QString& text)
 {
     if (i < 0 || i >= count() || sub < 1 || sub > 2)
         throw ToolkitError("no such item");
-    m_rows[static_cast<std::size_t>(i)].sub[sub - 1] = text;
+    items()[static_cast<std::size_t>(i)].sub[sub - 1] = text;
     if (!m_filling)
         Q_EMIT dataChanged(index(i, sub), index(i, sub));
 }
@@ -98,28 +229,28 @@ void ListItemsModel::setKey(int i, qint64 key)
 {
     if (i < 0 || i >= count())
         throw ToolkitError("no such item");
-    m_rows[static_cast<std::size_t>(i)].key = key;
+    items()[static_cast<std::size_t>(i)].key = key;
 }
 
 void ListItemsModel::setTag(int i, const QString& tag)
 {
     if (i < 0 || i >= count())
         throw ToolkitError("no such item");
-    m_rows[static_cast<std::size_t>(i)].tag = tag;
+    items()[static_cast<std::size_t>(i)].tag = tag;
 }
 
 void ListItemsModel::setStarted(int i, qint64 started)
 {
     if (i < 0 || i >= count())
         throw ToolkitError("no such item");
-    m_rows[static_cast<std::size_t>(i)].started = started;
+    items()[static_cast<std::size_t>(i)].started = started;
 }
 
 void ListItemsModel::addWarning(int i, const QString& reason)
 {
     if (i < 0 || i >= count())
         throw ToolkitError("no such item");
-    QString& warning = m_rows[static_cast<std::size_t>(i)].warning;
+    QString& warning = items()[static_cast<std::size_t>(i)].warning;
     if (!warning.isEmpty())
         warning += u'\n';
     warning += reason;
@@ -131,16 +262,17 @@ void ListItemsModel::setWarning(int i, const QString& warning)
 {
     if (i < 0 || i >= count())
         throw ToolkitError("no such item");
-    m_rows[static_cast<std::size_t>(i)].warning = warning;
+    items()[static_cast<std::size_t>(i)].warning = warning;
     if (!m_filling)
         Q_EMIT dataChanged(index(i, 0), index(i, columnCount() - 1));
 }
 
-std::optional<int> ListItemsModel::findKey(qint64 key) const
+std::optional<int> ListItemsModel::findKey(qint64 key, qint64 started) const
 {
-    for (int i = 0; i < count(); ++i)
-        if (m_rows[static_cast<std::size_t>(i)].key == key)
-            return i;
+    const std::vector<Row>& rows = items();
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].key == key && rows[i].started == started)
+            return static_cast<int>(i);
     return std::nullopt;
 }
 
@@ -149,10 +281,10 @@ QVarLengthArray<int, 4> ListItemsModel::rowsWithKey(const QString& key, KeyOf ke
     if (m_indexKeyOf != keyOf) {
         m_index.clear();
         m_index.reserve(count());
-        m_nextWithKey.assign(m_rows.size(), -1);
+        m_nextWithKey.assign(items().size(), -1);
         // Walk backwards so that each chain runs in list order.
         for (int i = count() - 1; i >= 0; --i) {
-            const QString k = keyOf(m_rows[static_cast<std::size_t>(i)].text);
+            const QString k = keyOf(row(i).text);
             const auto it = m_index.find(k);
             if (it == m_index.end()) {
                 m_index.insert(k, i);
@@ -174,7 +306,7 @@ QVarLengthArray<int, 4> ListItemsModel::rowsWithKey(const QString& key, KeyOf ke
 std::optional<int> ListItemsModel::findWhole(const QString& text) const
 {
     for (int i = 0; i < count(); ++i)
-        if (m_rows[static_cast<std::size_t>(i)].text.compare(text, Qt::CaseInsensitive) == 0)
+        if (row(i).text.compare(text, Qt::CaseInsensitive) == 0)
             return i;
     return std::nullopt;
 }
@@ -182,14 +314,14 @@ std::optional<int> ListItemsModel::findWhole(const QString& text) const
 std::optional<int> ListItemsModel::findPartial(const QString& text) const
 {
     for (int i = 0; i < count(); ++i)
-        if (m_rows[static_cast<std::size_t>(i)].text.startsWith(text, Qt::CaseInsensitive))
+        if (row(i).text.startsWith(text, Qt::CaseInsensitive))
             return i;
     return std::nullopt;
 }
 
 int ListItemsModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() || m_filling ? 0 : count();
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
 }
 
 int ListItemsModel::columnCount(const QModelIndex& parent) const
@@ -199,7 +331,7 @@ int ListItemsModel::columnCount(const QModelIndex& parent) const
 
 QVariant ListItemsModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= count())
+    if (!index.isValid() || index.row() >= rowCount())
         return {};
     const Row& r = m_rows[static_cast<std::size_t>(index.row())];
     switch (role) {
@@ -248,12 +380,17 @@ void ListItemsModel::sort(int column, Qt::SortOrder order)
     m_sortOrder = order;
     if (m_filling || column < 0)
         return;
-    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> perm(m_rows.size());
     std::iota(perm.begin(), perm.end(), 0);
     std::stable_sort(perm.begin(), perm.end(), [&](int a, int b) {
         return rowBefore(m_rows[static_cast<std::size_t>(a)], m_rows[static_cast<std::size_t>(b)], column, order);
     });
+    reorder(perm);
+}
+
+void ListItemsModel::reorder(const std::vector<int>& perm)
+{
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<Row> sorted;
     sorted.reserve(m_rows.size());
     std::vector<int> newPos(m_rows.size());
@@ -272,14 +409,13 @@ void ListItemsModel::sort(int column, Qt::SortOrder order)
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-void ListItemsModel::sortRows()
+void ListItemsModel::sortRows(std::vector<Row>& rows) const
 {
-    if (m_sortColumn < 0 || m_rows.size() < 2)
+    if (m_sortColumn < 0 || rows.size() < 2)
         return;
-    std::stable_sort(m_rows.begin(), m_rows.end(), [this](const Row& a, const Row& b) {
+    std::stable_sort(rows.begin(), rows.end(), [this](const Row& a, const Row& b) {
         return rowBefore(a, b, m_sortColumn, m_sortOrder);
     });
-    changed();
 }
 
 void ListItemsModel::changed()

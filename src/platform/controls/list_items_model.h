@@ -12,8 +12,10 @@
 namespace zerva {
 
 // The items of one list view: a text and two sub-items per row, plus a
-// hidden key (the process id of a process row). Rows are plain values, so a
-// list of a thousand processes costs three strings each and no widgets.
+// hidden key (the process id of a process row) and start time, which
+// together tell apart two processes that had the same id. Rows are plain
+// values, so a list of a thousand processes costs three strings each and no
+// widgets.
 class ListItemsModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -24,7 +26,7 @@ public:
         // A text the program keeps with the row and does not show.
         QString tag;
         // When the process of the row started (see ProcessInfo::startTime);
-        // -1: unknown.
+        // -1: unknown. With the key, it names the row's process.
         qint64 started = -1;
         // Why the row deserves a second look; empty for most rows. Shown as
         // the standard warning icon, with the reason as tooltip and
@@ -36,9 +38,13 @@ public:
 
     void setHeaders(const QStringList& headers);
 
-    // Filling: between beginFill() and endFill() rows are added without a
-    // signal per row; endFill() sorts (when a sort is set) and resets the
-    // views once.
+    // Filling: between beginFill() and endFill() the item operations work
+    // on a new set of rows while the views go on showing the old one.
+    // endFill() sorts the new rows (when a sort is set) and hands them to
+    // the views as the difference from the old ones: rows removed, inserted,
+    // moved and changed (any field), matched by key and start time. Only
+    // rows without a key of their own (no key, or a key and start time that
+    // two rows share) reset the views.
     void beginFill();
     void endFill();
     bool filling() const { return m_filling; }
@@ -46,9 +52,9 @@ public:
     void clear();
     int add(const QString& text);
     // Room for `rows` rows in all, so that a long fill does not move them.
-    void reserve(qsizetype rows) { m_rows.reserve(static_cast<std::size_t>(rows)); }
-    int count() const { return static_cast<int>(m_rows.size()); }
-    const Row& row(int i) const { return m_rows.at(static_cast<std::size_t>(i)); }
+    void reserve(qsizetype rows) { items().reserve(static_cast<std::size_t>(rows)); }
+    int count() const { return static_cast<int>(items().size()); }
+    const Row& row(int i) const { return items().at(static_cast<std::size_t>(i)); }
     void setSubItem(int i, int sub, const QString& text);
     void setKey(int i, qint64 key);
     void setTag(int i, const QString& tag);
@@ -57,7 +63,8 @@ public:
     void addWarning(int i, const QString& reason);
     // Replaces the row's warning.
     void setWarning(int i, const QString& warning);
-    std::optional<int> findKey(qint64 key) const;
+    // The row with this key and start time.
+    std::optional<int> findKey(qint64 key, qint64 started) const;
 
     // A row's key, made from its text by the caller.
     using KeyOf = QString (*)(const QString& text);
@@ -82,10 +89,19 @@ public:
     void sort(int column, Qt::SortOrder order) override;
 
 private:
-    void sortRows();
+    // The rows the item operations work on: the new ones while filling.
+    std::vector<Row>& items() { return m_filling ? m_next : m_rows; }
+    const std::vector<Row>& items() const { return m_filling ? m_next : m_rows; }
+    void sortRows(std::vector<Row>& rows) const;
+    void publish(std::vector<Row>&& next);
+    // Puts row perm[i] at i, keeping the views' selection on its rows.
+    void reorder(const std::vector<int>& perm);
     void changed();
 
+    // The rows the views show.
     std::vector<Row> m_rows;
+    // The rows of a fill in progress.
+    std::vector<Row> m_next;
     QStringList m_headers;
     bool m_filling = false;
     int m_sortColumn = -1;

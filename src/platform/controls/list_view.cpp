@@ -140,12 +140,16 @@ void ListView::adoptSort(const ListView& other)
 
 void ListView::adoptSelection(const ListView& other)
 {
+    // This list keeps the rows it had where they are still listed, and with
+    // them its own selection: the other list's selection replaces it.
     const std::optional<int> theirs = other.selectedItem();
-    if (!theirs)
+    const ListItemsModel::Row* row = theirs ? &other.items().row(*theirs) : nullptr;
+    const std::optional<int> mine = row ? m_model->findKey(row->key, row->started) : std::nullopt;
+    if (!mine) {
+        if (selectionModel())
+            selectionModel()->clear();
         return;
-    const std::optional<int> mine = m_model->findKey(other.key(*theirs));
-    if (!mine)
-        return;
+    }
     // Done while this list is hidden, so selecting does not scroll it.
     const QModelIndex index = m_model->index(*mine, 0);
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);

@@ -27,6 +27,9 @@ public:
     QString text(int item) const;
     QString subItem(int item, int sub) const;
     void setSubItem(int item, int sub, const QString& text);
+    // A row's hidden key, a process's id, and when that process started
+    // (-1: unknown): together they name the process, and a refresh keeps a
+    // row (and its selection) while they stay the same.
     void setKey(int item, qint64 key);
     void setStarted(int item, qint64 started) { m_model->setStarted(item, started); }
     qint64 started(int item) const { return m_model->row(item).started; }

@@ -92,7 +92,7 @@ std::optional<FileId> idOf(const struct stat& st)
 
 } // namespace
 
-ProcfsProcessSource::ProcfsProcessSource(std::string root, std::optional<unsigned> reader)
+ProcfsProcessSource::ProcfsProcessSource(std::string root, std::optional<unsigned> reader, std::size_t keptFiles)
     : m_root(std::move(root)), m_pageSize(::sysconf(_SC_PAGESIZE)), m_buf(4096),
       m_reader(reader.value_or(static_cast<unsigned>(::geteuid())))
 {
@@ -102,21 +102,21 @@ ProcfsProcessSource::ProcfsProcessSource(std::string root, std::optional<unsigne
         m_userNamespace.assign(ns, static_cast<std::size_t>(n));
     if (m_pageSize <= 0)
         m_pageSize = 4096;
-    // Two open files per process, KeptFilesBudget in all: ask for room for
+    // Two open files per process, keptFiles in all: ask for room for
     // them (the soft limit is often 1024 while the hard one is far higher;
     // the program waits on its files with poll(), not select(), so more is
     // harmless), and leave a reserve for everything else.
     constexpr rlim_t reserve = 512;
     rlimit lim{};
     if (::getrlimit(RLIMIT_NOFILE, &lim) == 0) {
-        const rlim_t want = KeptFilesBudget + reserve;
+        const rlim_t want = keptFiles + reserve;
         if (lim.rlim_cur != RLIM_INFINITY && lim.rlim_cur < want) {
             rlimit raised = lim;
             raised.rlim_cur = lim.rlim_max == RLIM_INFINITY ? want : std::min<rlim_t>(lim.rlim_max, want);
             if (::setrlimit(RLIMIT_NOFILE, &raised) == 0)
                 lim = raised;
         }
-        const rlim_t usable = std::min<rlim_t>(lim.rlim_cur, KeptFilesBudget + reserve);
+        const rlim_t usable = std::min<rlim_t>(lim.rlim_cur, keptFiles + reserve);
         m_maxHeld = usable > reserve ? static_cast<std::size_t>((usable - reserve) / 2) : 0;
     }
 }
@@ -264,8 +264,8 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
     std::string comm(stat.substr(open + 1, close - open - 1));
 
     // Fields after comm, numbered as in proc(5): 9 flags ... 19 nice,
-    // 20 num_threads, 22 starttime, 24 rss. Fields are separated by blanks; the line ends
-    // with a newline.
+    // 20 num_threads, 22 starttime, 24 rss. Fields are separated by blanks;
+    // the line ends with a newline.
     bool kernelThread = false;
     const char* p = stat.data() + close + 1;
     const char* const end = stat.data() + stat.size();
@@ -297,7 +297,9 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
 
     if (!readProgram(info, kernelThread))
         return false;
-    readCommandLine(info, files.cmdline, held != nullptr);
+    // A kernel thread has no memory of its own, so no arguments.
+    if (!kernelThread)
+        readCommandLine(info, files.cmdline, held != nullptr);
 
     if (info.executablePath) {
         const std::string& path = *info.executablePath;

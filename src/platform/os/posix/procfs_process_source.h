@@ -23,7 +23,11 @@ namespace zerva {
 // stays bound to its process: once that has ended, reading fails, and the
 // number is opened anew (a process that has taken it over gets files of
 // its own). At most KeptFilesBudget files are kept open, whatever file limit
-// the program inherited; beyond that, files are opened per scan.
+// the program inherited (and within its hard limit); beyond that, files are
+// opened per scan. The budget covers both files of 16384 processes: opening
+// and closing them at every scan would cost two fifths of it. A kept stat
+// file holds a page of the kernel's memory, a command line file a few
+// hundred bytes.
 //
 // A process whose program cannot be read although this program may inspect
 // it (`reader` is root, or the process runs under `reader` alone) and that
@@ -34,11 +38,13 @@ namespace zerva {
 // program, and the file test could not tell.
 class ProcfsProcessSource : public ProcessSource {
 public:
-    static constexpr std::size_t KeptFilesBudget = 4096;
+    static constexpr std::size_t KeptFilesBudget = 32768;
 
     // `reader`: the user whose view is taken; by default this program's
     // effective user.
-    explicit ProcfsProcessSource(std::string root = "/proc", std::optional<unsigned> reader = std::nullopt);
+    // `keptFiles`: the budget of kept files (tests use a small one).
+    explicit ProcfsProcessSource(std::string root = "/proc", std::optional<unsigned> reader = std::nullopt,
+                                 std::size_t keptFiles = KeptFilesBudget);
     ~ProcfsProcessSource() override;
     ProcfsProcessSource(const ProcfsProcessSource&) = delete;
     ProcfsProcessSource& operator=(const ProcfsProcessSource&) = delete;

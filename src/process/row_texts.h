@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/os/process_source.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <unordered_map>
+
+namespace zerva {
+
+// The texts of the process rows, kept from one refresh to the next: a text
+// whose values did not change (compared byte for byte) is the one decoded
+// before, not decoded and allocated again, and the rows of both lists share
+// it. Nothing is frozen: any changed value gives a new text at once.
+class RowTexts {
+public:
+    // As DisplayText(caption), DisplayText(executablePath) and
+    // DetailsBlock(process) make them; empty for a null value.
+    const QString& caption(const ProcessInfo& process);
+    const QString& path(const ProcessInfo& process);
+    const QString& details(const ProcessInfo& process);
+    // The path as a trusted entry names it: the program's own text, sharing
+    // path()'s where the two are alike (nearly always); empty when it is not
+    // UTF-8.
+    const QString& entryPath(const ProcessInfo& process);
+
+    // Ends a refresh: forgets the processes whose texts it did not ask for.
+    void sweep();
+
+    std::size_t size() const { return m_entries.size(); }
+
+private:
+    // Each text with the values it was made from.
+    struct Entry {
+        std::optional<std::optional<std::string>> captionOf;
+        std::optional<std::optional<std::string>> pathOf;
+        std::optional<ProcessInfo> detailsOf;
+        QString caption;
+        QString path;
+        QString entryPath;
+        QString details;
+        unsigned pass = 0;
+    };
+    Entry& entryOf(const ProcessInfo& process);
+
+    std::unordered_map<std::int64_t, Entry> m_entries;
+    unsigned m_pass = 1;
+};
+
+} // namespace zerva
