@@ -1,4 +1,5 @@
 #include "long_command_lines.h"
+#include "measure.h"
 
 #include <algorithm>
 #include <chrono>
@@ -15,20 +16,6 @@ extern char** environ;
 namespace zerva::bench {
 
 namespace {
-
-long residentKiB(pid_t pid)
-{
-    long kib = -1;
-    const std::string path = "/proc/" + std::to_string(pid) + "/status";
-    if (FILE* f = std::fopen(path.c_str(), "r")) {
-        char line[256];
-        while (std::fgets(line, sizeof line, f))
-            if (std::sscanf(line, "VmRSS: %ld kB", &kib) == 1)
-                break;
-        std::fclose(f);
-    }
-    return kib;
-}
 
 pid_t spawn(const std::vector<std::string>& args)
 {
@@ -54,7 +41,7 @@ long watch(pid_t zerva, double seconds, long& last)
     const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (std::chrono::steady_clock::now() < until) {
         std::this_thread::sleep_for(std::chrono::milliseconds(250));
-        last = residentKiB(zerva);
+        last = ResidentKiB(zerva);
         most = std::max(most, last);
     }
     return most;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <string>
 #include <ctime>
 
 namespace zerva::bench {
@@ -48,10 +49,11 @@ void RunRounds(std::vector<Case>& cases, int rounds)
     }
 }
 
-long ResidentKiB()
+long ResidentKiB(long pid)
 {
     long kib = -1;
-    if (FILE* f = std::fopen("/proc/self/status", "r")) {
+    const std::string path = pid ? "/proc/" + std::to_string(pid) + "/status" : std::string("/proc/self/status");
+    if (FILE* f = std::fopen(path.c_str(), "r")) {
         char line[256];
         while (std::fgets(line, sizeof line, f))
             if (std::sscanf(line, "VmRSS: %ld kB", &kib) == 1)

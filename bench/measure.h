@@ -23,7 +23,8 @@ struct Case {
 // processes and the same load. One warm-up round is not counted.
 void RunRounds(std::vector<Case>& cases, int rounds);
 
-// Resident memory of this process, in KiB.
-long ResidentKiB();
+// Resident memory of this process, or of process `pid`, in KiB; -1 when it
+// cannot be read.
+long ResidentKiB(long pid = 0);
 
 } // namespace zerva::bench

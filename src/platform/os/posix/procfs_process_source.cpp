@@ -16,16 +16,6 @@ namespace zerva {
 
 namespace {
 
-bool isPid(const char* name)
-{
-    if (*name == '\0')
-        return false;
-    for (const char* p = name; *p; ++p)
-        if (*p < '0' || *p > '9')
-            return false;
-    return true;
-}
-
 std::int64_t toInt(std::string_view s, bool& ok)
 {
     std::int64_t v = 0;
@@ -149,7 +139,7 @@ bool ProcfsProcessSource::snapshot(std::vector<ProcessInfo>& out)
     m_rootFd = ::dirfd(dir);
     ++m_scan;
     while (const dirent* entry = ::readdir(dir)) {
-        if (!isPid(entry->d_name))
+        if (!IsProcId(entry->d_name))
             continue;
         ProcessInfo info;
         bool ok = false;

@@ -13,16 +13,6 @@ namespace {
 // Set when a thread has begun to exit (include/linux/sched.h).
 constexpr unsigned long ExitingFlag = 0x00000004;
 
-bool isNumber(const char* name)
-{
-    if (*name == '\0')
-        return false;
-    for (const char* p = name; *p; ++p)
-        if (*p < '0' || *p > '9')
-            return false;
-    return true;
-}
-
 enum class Life { Alive, Ended, Gone, Unknown };
 
 Life lifeOf(int rootFd, const std::string& dir)
@@ -87,7 +77,7 @@ TaskWalk WalkTasks(int rootFd, std::string_view pid, const std::function<TaskWal
     }
     int seen = 0;
     while (const dirent* entry = ::readdir(dir)) {
-        if (!isNumber(entry->d_name))
+        if (!IsProcId(entry->d_name))
             continue;
         if (++seen > MaxTasks) {
             walk.alive = walk.capped = true;
@@ -111,6 +101,16 @@ TaskWalk WalkTasks(int rootFd, std::string_view pid, const std::function<TaskWal
     }
     ::closedir(dir);
     return walk;
+}
+
+bool IsProcId(const char* name)
+{
+    if (*name == '\0')
+        return false;
+    for (const char* p = name; *p; ++p)
+        if (*p < '0' || *p > '9')
+            return false;
+    return true;
 }
 
 } // namespace zerva

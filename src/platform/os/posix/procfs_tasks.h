@@ -34,6 +34,9 @@ TaskWalk WalkTasks(int rootFd, std::string_view pid, const std::function<TaskWal
 // process); with a walk that found no live thread, the process has ended.
 bool LeaderEnded(int rootFd, std::string_view pid);
 
+// Whether a /proc folder name is a process or thread id: digits only.
+bool IsProcId(const char* name);
+
 // Whether the thread or process whose stat line this is has ended or is
 // ending: a zombie (state Z or X), or on its way out (PF_EXITING). It runs
 // nothing of its own any more.
