@@ -3,6 +3,8 @@
 #include "posix/support/fake_proc_tree.h"
 #include "posix/support/spawned_process.h"
 
+#include <QElapsedTimer>
+#include <QThread>
 #include <QtTest>
 
 #include <sys/resource.h>
@@ -169,9 +171,16 @@ private Q_SLOTS:
         ProcfsProcessSource source;
         source.limitCommandLines(1024);
         std::vector<ProcessInfo> ps;
-        QVERIFY(source.snapshot(ps));
-        const ProcessInfo* p = FindPid(ps, sleeper.pid());
-        QVERIFY(p && p->startTime);
+        const ProcessInfo* p = nullptr;
+        // posix_spawn returns once the program is exec'd, but its arguments
+        // show in /proc a moment later.
+        QElapsedTimer waited;
+        waited.start();
+        do {
+            QVERIFY(source.snapshot(ps));
+            p = FindPid(ps, sleeper.pid());
+        } while ((!p || !p->commandLine) && waited.elapsed() < 5000 && (QThread::msleep(5), true));
+        QVERIFY(p && p->startTime && p->commandLine);
         QCOMPARE(p->commandLine.value(), ("/bin/sleep 1000 " + zeros).substr(0, 1024) + "...");
         QCOMPARE(source.commandLine(p->pid, *p->startTime).value(), "/bin/sleep 1000 " + zeros);
         QVERIFY(!source.commandLine(p->pid, *p->startTime + 1));
