@@ -21,7 +21,7 @@ set(ZERVA_OS_SOURCES
   src/platform/os/posix/posix_shell.h
   src/platform/os/posix/procfs_inside_readers.cpp
   src/platform/os/posix/procfs_inside_readers.h
-  src/platform/os/posix/procfs_inspect.cpp
+  src/platform/os/posix/procfs_inside_check.cpp
   src/platform/os/posix/procfs_process_source.cpp
   src/platform/os/posix/procfs_process_source.h
   src/platform/os/posix/procfs_system_process_source.cpp

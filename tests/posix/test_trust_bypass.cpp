@@ -172,9 +172,9 @@ struct DeepProgram {
 
 // "file INODE [DIRTY_KIB [OWNER|- [MODE]]]", "deleted INODE", "memfd INODE" or
 // "anon": one executable mapping, on device 1.
-CodeMapping mappingOf(const QString& spec)
+CodeMapping mappingOf(const QString& line)
 {
-    const QStringList f = spec.split(QLatin1Char(' '));
+    const QStringList f = line.split(QLatin1Char(' '));
     CodeMapping m;
     const QString kind = f.value(0);
     m.kind = kind == QLatin1String("anon")      ? CodeMapping::Kind::Anonymous
@@ -630,8 +630,8 @@ private Q_SLOTS:
             inside.tracerPid = tracer;
             if (preload >= 0)
                 inside.preload = preload == 1;
-            for (const QString& spec : code)
-                inside.code.push_back(mappingOf(spec));
+            for (const QString& mapping : code)
+                inside.code.push_back(mappingOf(mapping));
         }
         source.processes = {MakeProcess(5, "tool", "/usr/bin/tool")};
         ListView list, trList;

@@ -60,7 +60,7 @@ public:
     std::optional<std::string> commandLine(std::int64_t pid, std::uint64_t startTime) const override;
     // Tracers of every thread, LD_PRELOAD and LD_AUDIT in the environment,
     // and the executable mappings of /proc/PID/smaps with their owners
-    // (procfs_inspect.cpp).
+    // (procfs_inside_check.cpp).
     bool inspectsProcesses() const override { return true; }
     std::optional<ProcessInside> inspect(const ProcessInfo& process) const override;
     bool systemPreload() const override;
