@@ -1,5 +1,6 @@
 #include "fakes/fake_process_source.h"
 #include "platform/os/posix/procfs_process_source.h"
+#include "platform/os/posix/procfs_tasks.h"
 #include "posix/support/fake_proc_tree.h"
 #include "posix/support/spawned_process.h"
 
@@ -7,6 +8,8 @@
 #include <QThread>
 #include <QtTest>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -134,6 +137,35 @@ private Q_SLOTS:
         QCOMPARE(QString::fromStdString(ps[0].executablePath.value_or("-")), path);
         QCOMPARE(ps[0].pathSuspect, suspect);
         QCOMPARE(int(ps[0].noProgram), why);
+    }
+
+    // A thread that goes in the middle of a look answers EACCES, not
+    // ENOENT: it has gone, it did not refuse.
+    void failedLook_data()
+    {
+        QTest::addColumn<bool>("there");
+        QTest::addColumn<int>("err");
+        QTest::addColumn<bool>("absent");
+        QTest::newRow("gone") << false << ENOENT << true;
+        QTest::newRow("reaped while read") << false << ESRCH << true;
+        QTest::newRow("gone while its access was checked") << false << EACCES << true;
+        QTest::newRow("refused") << true << EACCES << false;
+        QTest::newRow("refused, other error") << true << EPERM << false;
+    }
+    void failedLook()
+    {
+        QFETCH(bool, there);
+        QFETCH(int, err);
+        QFETCH(bool, absent);
+        FakeProcTree proc;
+        QVERIFY(proc.isValid());
+        if (there)
+            QVERIFY(proc.dir().mkpath("42/task/43"));
+        const int root = ::open(proc.path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        QVERIFY(root >= 0);
+        const TaskWalk::Answer answer = FailedLook(root, "42/task/43", err);
+        ::close(root);
+        QCOMPARE(answer == TaskWalk::Answer::Absent, absent);
     }
 
     void missingRootIsUnavailable()

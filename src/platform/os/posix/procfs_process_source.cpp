@@ -313,7 +313,7 @@ bool ProcfsProcessSource::readProgram(ProcessInfo& info, bool kernelThread)
             return TaskWalk::Answer::Found;
         }
         // Refused, or too long to report: not a mere absence.
-        return n >= 0 || errno != ENOENT ? TaskWalk::Answer::Denied : TaskWalk::Answer::Absent;
+        return n >= 0 ? TaskWalk::Answer::Denied : FailedLook(m_rootFd, dir, errno);
     };
     const std::string pid(m_path, 0, m_dirLen - 1);
     const TaskWalk::Answer own = readLink(pid);
@@ -434,7 +434,7 @@ std::optional<FileId> ProcfsProcessSource::runningFile(const ProcessInfo& proces
             char ns[64];
             const ssize_t n = ::readlinkat(rootFd, (dir + "/ns/user").c_str(), ns, sizeof ns);
             if (n < 0)
-                return errno == ENOENT ? TaskWalk::Answer::Absent : TaskWalk::Answer::Denied;
+                return FailedLook(rootFd, dir, errno);
             if (std::string_view(ns, static_cast<std::size_t>(n)) != m_userNamespace)
                 return TaskWalk::Answer::Denied;
         }
@@ -442,7 +442,7 @@ std::optional<FileId> ProcfsProcessSource::runningFile(const ProcessInfo& proces
             id = idOf(st);
             return TaskWalk::Answer::Found;
         }
-        return errno == ENOENT ? TaskWalk::Answer::Absent : TaskWalk::Answer::Denied;
+        return FailedLook(rootFd, dir, errno);
     };
     const TaskWalk::Answer own = tryLink(pid);
     if (own == TaskWalk::Answer::Found)
