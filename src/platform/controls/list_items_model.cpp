@@ -17,9 +17,9 @@ namespace zerva {
 
 namespace {
 
-const QString& cell(const ListItemsModel::Row& r, int column)
+QString cell(const ListItemsModel::Row& r, int column)
 {
-    return column <= 0 ? r.text : r.sub[std::min(column, 2) - 1];
+    return column <= 0 ? r.text : r.value(std::min(column, 2));
 }
 
 bool rowBefore(const ListItemsModel::Row& a, const ListItemsModel::Row& b, int column, Qt::SortOrder order)
@@ -56,8 +56,8 @@ bool same(const QString& a, const QString& b)
 // tag or warning changed is handed to the views anew.
 bool sameTexts(const ListItemsModel::Row& a, const ListItemsModel::Row& b)
 {
-    return same(a.text, b.text) && same(a.sub[0], b.sub[0]) && same(a.sub[1], b.sub[1]) && same(a.tag, b.tag)
-        && same(a.warning, b.warning);
+    return same(a.text, b.text) && same(a.sub[0], b.sub[0]) && same(a.sub[1], b.sub[1]) && a.later == b.later
+        && same(a.tag(), b.tag()) && same(a.warning(), b.warning());
 }
 
 // Where each row's key stands in `rows`; false when a row has no key of its
@@ -79,6 +79,23 @@ QIcon warningIcon()
 }
 
 } // namespace
+
+void ListItemsModel::Row::setTag(const QString& tag)
+{
+    // Sharing the path's text, as most tags do: nothing of its own to keep.
+    m_tagIsPath = !tag.isNull() && tag.constData() == sub[0].constData() && tag.size() == sub[0].size();
+    const QString own = m_tagIsPath ? QString() : tag;
+    if (!m_rare && own.isNull())
+        return;
+    m_rare = std::make_shared<const Rare>(Rare{own, warning()});
+}
+
+void ListItemsModel::Row::setWarning(const QString& warning)
+{
+    if (!m_rare && warning.isEmpty())
+        return;
+    m_rare = std::make_shared<const Rare>(Rare{m_rare ? m_rare->tag : QString(), warning});
+}
 
 ListItemsModel::ListItemsModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -209,7 +226,9 @@ int ListItemsModel::add(const QString& text)
     const int at = count();
     if (!m_filling)
         beginInsertRows({}, at, at);
-    items().push_back(Row{text, {}, -1, {}, -1, {}});
+    Row row;
+    row.text = text;
+    items().push_back(std::move(row));
     if (!m_filling)
         endInsertRows();
     changed();
@@ -220,7 +239,23 @@ void ListItemsModel::setSubItem(int i, int sub, const QString& text)
 {
     if (i < 0 || i >= count() || sub < 1 || sub > 2)
         throw ToolkitError("no such item");
-    items()[static_cast<std::size_t>(i)].sub[sub - 1] = text;
+    Row& row = items()[static_cast<std::size_t>(i)];
+    const QString tag = row.tag();
+    row.sub[sub - 1] = text;
+    if (sub == 2)
+        row.later = nullptr;
+    row.setTag(tag);   // still its own text, whatever the path now is
+    if (!m_filling)
+        Q_EMIT dataChanged(index(i, sub), index(i, sub));
+}
+
+void ListItemsModel::setSubItem(int i, int sub, std::shared_ptr<const DeferredText> text)
+{
+    if (i < 0 || i >= count() || sub != 2)
+        throw ToolkitError("no such item");
+    Row& row = items()[static_cast<std::size_t>(i)];
+    row.sub[1] = QString();
+    row.later = std::move(text);
     if (!m_filling)
         Q_EMIT dataChanged(index(i, sub), index(i, sub));
 }
@@ -236,7 +271,7 @@ void ListItemsModel::setTag(int i, const QString& tag)
 {
     if (i < 0 || i >= count())
         throw ToolkitError("no such item");
-    items()[static_cast<std::size_t>(i)].tag = tag;
+    items()[static_cast<std::size_t>(i)].setTag(tag);
 }
 
 void ListItemsModel::setStarted(int i, qint64 started)
@@ -250,10 +285,12 @@ void ListItemsModel::addWarning(int i, const QString& reason)
 {
     if (i < 0 || i >= count())
         throw ToolkitError("no such item");
-    QString& warning = items()[static_cast<std::size_t>(i)].warning;
+    Row& row = items()[static_cast<std::size_t>(i)];
+    QString warning = row.warning();
     if (!warning.isEmpty())
         warning += u'\n';
     warning += reason;
+    row.setWarning(warning);
     if (!m_filling)
         Q_EMIT dataChanged(index(i, 0), index(i, columnCount() - 1));
 }
@@ -262,7 +299,7 @@ void ListItemsModel::setWarning(int i, const QString& warning)
 {
     if (i < 0 || i >= count())
         throw ToolkitError("no such item");
-    items()[static_cast<std::size_t>(i)].warning = warning;
+    items()[static_cast<std::size_t>(i)].setWarning(warning);
     if (!m_filling)
         Q_EMIT dataChanged(index(i, 0), index(i, columnCount() - 1));
 }
@@ -348,13 +385,13 @@ QVariant ListItemsModel::data(const QModelIndex& index, int role) const
     // The one place a row's warning is shown: an icon before its text, and
     // its reason for the mouse and for screen readers.
     case Qt::DecorationRole:
-        if (index.column() == 0 && !r.warning.isEmpty())
+        if (index.column() == 0 && !r.warning().isEmpty())
             return warningIcon();
         return {};
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole:
-        if (!r.warning.isEmpty())
-            return r.warning;
+        if (const QString warning = r.warning(); !warning.isEmpty())
+            return warning;
         return {};
     case Qt::SizeHintRole:
         // The details block is many lines long; it must not make every
