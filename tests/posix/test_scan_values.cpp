@@ -104,7 +104,8 @@ private Q_SLOTS:
         std::vector<ProcessInfo> ps;
         QTRY_VERIFY(source.snapshot(ps) && FindPid(ps, child.pid()) && FindPid(ps, child.pid())->commandLine);
         const ProcessInfo before = *FindPid(ps, child.pid());
-        const QString detailsBefore = texts.details(before);
+        const auto valuesBefore = texts.details(before);
+        const QString detailsBefore = valuesBefore->text();
         QCOMPARE(texts.path(before), DisplayText(before.executablePath.value()));
 
         QVERIFY(child.writeInput("\n"));
@@ -116,8 +117,9 @@ private Q_SLOTS:
         QCOMPARE(texts.caption(now), DisplayText(now.caption.value()));
         QCOMPARE(texts.path(now), DisplayText(now.executablePath.value()));
         QCOMPARE(texts.entryPath(now), QString::fromStdString(now.executablePath.value()));
-        QCOMPARE(texts.details(now), reference(now));
-        QVERIFY(texts.details(now) != detailsBefore);
+        QCOMPARE(texts.details(now)->text(), reference(now));
+        QVERIFY(texts.details(now)->text() != detailsBefore);
+        QCOMPARE(valuesBefore->text(), detailsBefore);   // what a row holds stays as it was
         texts.sweep();
         QCOMPARE(texts.size(), std::size_t(1));
     }

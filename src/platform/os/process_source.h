@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -122,6 +123,18 @@ public:
     // cannot be reached at all. A process that ends during the scan is
     // skipped, not reported as a failure.
     virtual bool snapshot(std::vector<ProcessInfo>& out) = 0;
+    // The same snapshot handed to `each` one process at a time, as it is
+    // read, so that the whole list is never held at once: at ten thousand
+    // processes the list alone would be megabytes. `each` may use the
+    // source's other calls. By default, through snapshot().
+    virtual bool scan(const std::function<void(ProcessInfo&)>& each)
+    {
+        std::vector<ProcessInfo> all;
+        const bool ok = snapshot(all);
+        for (ProcessInfo& p : all)
+            each(p);
+        return ok;
+    }
 
     // For the trust test: the file that `path` names, as this program sees
     // the file system (links followed), and the file that `process` runs

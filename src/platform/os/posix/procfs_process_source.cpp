@@ -132,10 +132,15 @@ bool ProcfsProcessSource::snapshot(std::vector<ProcessInfo>& out)
 {
     const std::size_t expected = out.size();
     out.clear();
+    out.reserve(expected);
+    return scan([&](ProcessInfo& p) { out.push_back(std::move(p)); });
+}
+
+bool ProcfsProcessSource::scan(const std::function<void(ProcessInfo&)>& each)
+{
     DIR* dir = ::opendir(m_root.c_str());
     if (!dir)
         return false;
-    out.reserve(expected);
     m_rootFd = ::dirfd(dir);
     ++m_scan;
     while (const dirent* entry = ::readdir(dir)) {
@@ -147,7 +152,12 @@ bool ProcfsProcessSource::snapshot(std::vector<ProcessInfo>& out)
         info.pid = toInt(pid, ok);
         if (!ok || !readProcess(pid, info))
             continue;   // ended since readdir
-        out.push_back(std::move(info));
+        try {
+            each(info);
+        } catch (...) {
+            ::closedir(dir);
+            throw;
+        }
     }
     ::closedir(dir);
     // The files of processes that have ended.

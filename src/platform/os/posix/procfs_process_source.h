@@ -50,6 +50,7 @@ public:
     ProcfsProcessSource& operator=(const ProcfsProcessSource&) = delete;
 
     bool snapshot(std::vector<ProcessInfo>& out) override;
+    bool scan(const std::function<void(ProcessInfo&)>& each) override;
 
     // Device and inode, links followed (for a process: of /proc/PID/exe).
     bool identifiesFiles() const override { return true; }
