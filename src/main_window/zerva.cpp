@@ -101,10 +101,10 @@ void Zerva::fillAndShow(ListView& fill, ListView& other)
         hidden = ListProcesses(fill, *m_platform.processes, *m_form.Check1, *m_form.TrList, &m_trustMemory,
                                m_rowTexts.get());
     });
-    // Many processes gone at once: what their rows held goes back to the
-    // system, not only to the allocator.
-    if (before - fill.count() >= 64)
-        ReleaseFreeMemory();
+    // What the replaced rows and texts held goes back to the system, not
+    // only to the allocator.
+    static_cast<void>(before);
+    ReleaseFreeMemory();
     Trap([&] { fill.adoptSelection(other); });
     // BufList's visibility is always set before List1's.
     Trap([&] { bufList.setVisible(&fill == &bufList); });

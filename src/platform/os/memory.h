@@ -8,4 +8,9 @@ namespace zerva {
 // heap: call it seldom.
 void ReleaseFreeMemory();
 
+// Called once at start: blocks of a list's size (the rows of ten thousand
+// processes are megabytes) are taken from the system and handed back to it
+// when freed, instead of staying in the heap for good.
+void ReturnLargeBlocks();
+
 } // namespace zerva
