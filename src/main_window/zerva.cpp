@@ -96,14 +96,12 @@ void Zerva::fillAndShow(ListView& fill, ListView& other)
 
     Trap([&] { fill.adoptSort(other); });
     HiddenCount hidden;
-    const int before = fill.count();
     Trap([&] {
         hidden = ListProcesses(fill, *m_platform.processes, *m_form.Check1, *m_form.TrList, &m_trustMemory,
                                m_rowTexts.get());
     });
     // What the replaced rows and texts held goes back to the system, not
     // only to the allocator.
-    static_cast<void>(before);
     ReleaseFreeMemory();
     Trap([&] { fill.adoptSelection(other); });
     // BufList's visibility is always set before List1's.
