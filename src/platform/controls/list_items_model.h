@@ -34,7 +34,7 @@ public:
         // -1: unknown. With the key, it names the row's process.
         qint64 started = -1;
 
-        QString value(int sub) const { return sub == 2 && later ? later->text() : this->sub[sub - 1]; }
+        QString value(int which) const { return which == 2 && later ? later->text() : sub[which - 1]; }
         // A text the program keeps with the row and does not show.
         QString tag() const { return m_tagIsPath ? sub[0] : m_rare ? m_rare->tag : QString(); }
         void setTag(const QString& tag);
