@@ -235,6 +235,49 @@ private Q_SLOTS:
         QVERIFY(!source.commandLine(pid, started));
     }
 
+    // A process scanned, then exec'd, shows its new program at a following
+    // snapshot: whether its link is kept between execs or read every time.
+    void execSeenAtNextSnapshot_data()
+    {
+        QTest::addColumn<bool>("execEvents");
+        QTest::addColumn<int>("keptFiles");
+        const int budget = int(ProcfsProcessSource::KeptFilesBudget);
+        QTest::newRow("exec events followed") << true << budget;
+        QTest::newRow("every link read") << false << budget;
+        QTest::newRow("no files kept, so no link") << true << 0;
+    }
+    void execSeenAtNextSnapshot()
+    {
+        QFETCH(bool, execEvents);
+        QFETCH(int, keptFiles);
+        SpawnedProcess shell("/bin/sh", {"-c", "read line; exec /bin/sleep 1000"}, SpawnedProcess::Input::Pipe);
+        QVERIFY(shell.started());
+        const std::string before = shell.exePath();
+        const std::string after = QFileInfo(QStringLiteral("/bin/sleep")).canonicalFilePath().toStdString();
+        QVERIFY(!before.empty() && before != after);
+        ProcfsProcessSource source("/proc", std::nullopt, std::size_t(keptFiles), execEvents);
+        std::vector<ProcessInfo> ps;
+        // Twice: the second time through what the first one kept.
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(source.snapshot(ps));
+            const ProcessInfo* p = FindPid(ps, shell.pid());
+            QVERIFY(p);
+            QCOMPARE(p->executablePath.value_or("-"), before);
+        }
+        QVERIFY(shell.writeInput("\n"));
+        std::string path;
+        QElapsedTimer waited;
+        waited.start();
+        do {
+            QVERIFY(source.snapshot(ps));
+            const ProcessInfo* p = FindPid(ps, shell.pid());
+            QVERIFY(p);
+            path = p->executablePath.value_or("-");
+        } while (path != after && waited.elapsed() < 5000 && (QThread::msleep(5), true));
+        QCOMPARE(path, after);
+        QCOMPARE(FindPid(ps, shell.pid())->caption.value(), std::string("sleep"));
+    }
+
     // The kernel sends exec events only to listeners in its first user and
     // pid namespaces, and ignores the others without a word: the reader
     // must wait for its answer, not take silence for consent.
