@@ -25,7 +25,10 @@ namespace zerva {
 //                   /proc/PID/task/TID/exe when the first thread has ended;
 //                   null when it cannot be read (kernel threads, processes
 //                   that have ended, other users' processes when not root,
-//                   and processes that hid it: see pathSuspect)
+//                   and processes that hid it: see pathSuspect); as read
+//                   after the process's last exec where the kernel reports
+//                   execs, so a suffix or rename that comes later waits
+//                   for its next one
 //   priority        20 - nice: a larger number is a higher priority
 //   commandLine     the arguments joined by single blanks; null when empty
 //                   or unreadable; cut after CommandLineLimit bytes (or

@@ -1,5 +1,6 @@
 #include "platform/os/posix/procfs_process_source.h"
 
+#include "platform/os/posix/exec_events.h"
 #include "platform/os/posix/procfs_tasks.h"
 
 #include <algorithm>
@@ -82,7 +83,8 @@ std::optional<FileId> idOf(const struct stat& st)
 
 } // namespace
 
-ProcfsProcessSource::ProcfsProcessSource(std::string root, std::optional<unsigned> reader, std::size_t keptFiles)
+ProcfsProcessSource::ProcfsProcessSource(std::string root, std::optional<unsigned> reader, std::size_t keptFiles,
+                                         bool execEvents)
     : m_root(std::move(root)), m_pageSize(::sysconf(_SC_PAGESIZE)), m_buf(4096),
       m_reader(reader.value_or(static_cast<unsigned>(::geteuid())))
 {
@@ -90,6 +92,14 @@ ProcfsProcessSource::ProcfsProcessSource(std::string root, std::optional<unsigne
     const ssize_t n = ::readlink((m_root + "/self/ns/user").c_str(), ns, sizeof ns);
     if (n > 0)
         m_userNamespace.assign(ns, static_cast<std::size_t>(n));
+    // The events number processes as this program's pid namespace does
+    // (the kernel answers only there): they fit a tree that shows this
+    // program under its own number.
+    char self[32];
+    const ssize_t selfLen = ::readlink((m_root + "/self").c_str(), self, sizeof self);
+    if (execEvents && selfLen > 0
+        && std::string_view(self, static_cast<std::size_t>(selfLen)) == std::to_string(::getpid()))
+        m_events = std::make_unique<ExecEvents>();
     if (m_pageSize <= 0)
         m_pageSize = 4096;
     // Two open files per process, keptFiles in all: ask for room for
@@ -126,6 +136,7 @@ void ProcfsProcessSource::release(Held& held)
     if (held.cmdline >= 0)
         ::close(held.cmdline);
     held.stat = held.cmdline = -1;
+    held.program.reset();
 }
 
 bool ProcfsProcessSource::snapshot(std::vector<ProcessInfo>& out)
@@ -143,6 +154,11 @@ bool ProcfsProcessSource::scan(const std::function<void(ProcessInfo&)>& each)
         return false;
     m_rootFd = ::dirfd(dir);
     ++m_scan;
+    // Before any link is read: an exec from now on shows at the next scan.
+    m_execsKnown = m_events && m_events->drain(m_execs);
+    for (const std::int64_t pid : m_execs)
+        if (const auto it = m_held.find(pid); it != m_held.end())
+            it->second.program.reset();
     while (const dirent* entry = ::readdir(dir)) {
         if (!IsProcId(entry->d_name))
             continue;
@@ -295,7 +311,7 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
             info.pageFileUsage = value * m_pageSize;
     }
 
-    if (!readProgram(info, kernelThread))
+    if (!program(info, kernelThread, held))
         return false;
     // A kernel thread has no memory of its own, so no arguments.
     if (!kernelThread)
@@ -310,6 +326,25 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
     }
     info.description = info.caption;
     info.name = std::move(comm);
+    return true;
+}
+
+bool ProcfsProcessSource::program(ProcessInfo& info, bool kernelThread, Held* held)
+{
+    if (!held || kernelThread || !info.startTime || !m_events || !m_events->working())
+        return readProgram(info, kernelThread);
+    if (m_execsKnown && held->program && held->programStart == *info.startTime) {
+        info.executablePath = held->program;
+        return true;
+    }
+    held->program.reset();
+    if (!readProgram(info, kernelThread))
+        return false;
+    // Only what was read: a link that could not be is tried again.
+    if (info.executablePath) {
+        held->program = info.executablePath;
+        held->programStart = *info.startTime;
+    }
     return true;
 }
 

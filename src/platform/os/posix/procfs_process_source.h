@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,21 +14,33 @@
 
 namespace zerva {
 
+class ExecEvents;
+
 // Reads the process list from a /proc tree. The root is a parameter so tests
 // can point the source at a crafted tree.
 //
-// Every value is read afresh at every scan. What is kept between scans are
-// the open stat and cmdline files of each process: reading an open /proc
-// file again from its start yields the current values, and saves the
-// opening and closing, which are most of the cost of a scan. An open file
-// stays bound to its process: once that has ended, reading fails, and the
-// number is opened anew (a process that has taken it over gets files of
-// its own). At most KeptFilesBudget files are kept open, whatever file limit
-// the program inherited (and within its hard limit); beyond that, files are
-// opened per scan. The budget covers both files of 16384 processes: opening
-// and closing them at every scan would cost two fifths of it. A kept stat
-// file holds a page of the kernel's memory, a command line file a few
-// hundred bytes.
+// Every value but the program link (below) is read afresh at every scan.
+// What is kept between scans are the open stat and cmdline files of each
+// process: reading an open /proc file again from its start yields the
+// current values, and saves the opening and closing, which are most of the
+// cost of a scan. An open file stays bound to its process: once that has
+// ended, reading fails, and the number is opened anew (a process that has
+// taken it over gets files of its own). At most KeptFilesBudget files are
+// kept open, whatever file limit the program inherited (and within its hard
+// limit); beyond that, files are opened per scan. The budget covers both
+// files of 16384 processes: opening and closing them at every scan would
+// cost two fifths of it. A kept stat file holds a page of the kernel's
+// memory, a command line file a few hundred bytes.
+//
+// The program link changes at an exec: with the kernel's exec events
+// (ExecEvents) at hand, the text of a process's link is kept with its start
+// time and reused until an exec of that process, or a loss of events, comes
+// through. An exec that completes during a scan, after its drain of the
+// events, shows at the next scan: one refresh late, as a link read just
+// before an exec would be. A link set without exec (prctl), or a program
+// file renamed or removed while it runs, keeps its old text until then.
+// Where the events do not reach (an ordinary account, other namespaces, a
+// crafted tree), every scan reads every link.
 //
 // A process whose program cannot be read although this program may inspect
 // it (`reader` is root, or the process runs under `reader` alone) and that
@@ -43,8 +56,10 @@ public:
     // `reader`: the user whose view is taken; by default this program's
     // effective user.
     // `keptFiles`: the budget of kept files (tests use a small one).
+    // `execEvents`: follow the kernel's exec events where they reach (tests
+    // turn them off to compare).
     explicit ProcfsProcessSource(std::string root = "/proc", std::optional<unsigned> reader = std::nullopt,
-                                 std::size_t keptFiles = KeptFilesBudget);
+                                 std::size_t keptFiles = KeptFilesBudget, bool execEvents = true);
     ~ProcfsProcessSource() override;
     ProcfsProcessSource(const ProcfsProcessSource&) = delete;
     ProcfsProcessSource& operator=(const ProcfsProcessSource&) = delete;
@@ -74,6 +89,9 @@ private:
         int stat = -1;
         int cmdline = -1;
         unsigned scan = 0;
+        // The link last read, of the process that started at programStart.
+        std::optional<std::string> program;
+        std::uint64_t programStart = 0;
     };
 
     // Fills `info` from the files of /proc/PID; false when the process
@@ -88,6 +106,9 @@ private:
     // thread's; otherwise whether it hid it (see pathSuspect). False when
     // the process has ended meanwhile.
     bool readProgram(ProcessInfo& info, bool kernelThread);
+    // readProgram, or the link kept in `held` while no exec can have
+    // changed it.
+    bool program(ProcessInfo& info, bool kernelThread, Held* held);
     void readCommandLine(ProcessInfo& info, int& held, bool keep);
     // Whether every user id of the current process (real, effective,
     // saved, file system) is m_reader's.
@@ -114,6 +135,11 @@ private:
     std::string m_path;
     std::size_t m_dirLen = 0;
     std::unordered_map<std::int64_t, Held> m_held;
+    // Null where the events do not reach; see the class comment.
+    std::unique_ptr<ExecEvents> m_events;
+    std::vector<std::int64_t> m_execs;
+    // This scan's drain saw every exec since the previous scan's.
+    bool m_execsKnown = false;
     unsigned m_scan = 0;
     unsigned m_reader;
     // This program's user namespace, as its link reads (empty, unknown, in
