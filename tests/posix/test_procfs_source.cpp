@@ -6,6 +6,8 @@
 #include "posix/support/spawned_process.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
 
@@ -269,24 +271,39 @@ private Q_SLOTS:
 
     // A process scanned, then exec'd, shows its new program at a following
     // snapshot: whether its link is kept between execs or read every time.
+    // A new program shows at the next snapshot; a program file renamed
+    // while it runs (no exec) within a few.
     void execSeenAtNextSnapshot_data()
     {
         QTest::addColumn<bool>("execEvents");
         QTest::addColumn<int>("keptFiles");
+        QTest::addColumn<bool>("rename");
         const int budget = int(ProcfsProcessSource::KeptFilesBudget);
-        QTest::newRow("exec events followed") << true << budget;
-        QTest::newRow("every link read") << false << budget;
-        QTest::newRow("no files kept, so no link") << true << 0;
+        QTest::newRow("exec events followed") << true << budget << false;
+        QTest::newRow("every link read") << false << budget << false;
+        QTest::newRow("no files kept, so no link") << true << 0 << false;
+        QTest::newRow("program renamed, exec events followed") << true << budget << true;
+        QTest::newRow("program renamed, every link read") << false << budget << true;
     }
     void execSeenAtNextSnapshot()
     {
         QFETCH(bool, execEvents);
         QFETCH(int, keptFiles);
-        SpawnedProcess shell("/bin/sh", {"-c", "read line; exec /bin/sleep 1000"}, SpawnedProcess::Input::Pipe);
+        QFETCH(bool, rename);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString tool = dir.filePath("tool");
+        QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), tool));
+        SpawnedProcess shell(rename ? tool.toStdString() : "/bin/sh",
+                             rename ? std::vector<std::string>{"1000"}
+                                    : std::vector<std::string>{"-c", "read line; exec /bin/sleep 1000"},
+                             rename ? SpawnedProcess::Input::Inherited : SpawnedProcess::Input::Pipe);
         QVERIFY(shell.started());
+        QTRY_VERIFY(!shell.exePath().empty());
         const std::string before = shell.exePath();
-        const std::string after = QFileInfo(QStringLiteral("/bin/sleep")).canonicalFilePath().toStdString();
-        QVERIFY(!before.empty() && before != after);
+        const std::string after = rename ? QFileInfo(dir.path()).canonicalFilePath().toStdString() + "/renamed"
+                                         : QFileInfo(QStringLiteral("/bin/sleep")).canonicalFilePath().toStdString();
+        QVERIFY(before != after);
         ProcfsProcessSource source("/proc", std::nullopt, std::size_t(keptFiles), execEvents);
         std::vector<ProcessInfo> ps;
         // Twice: the second time through what the first one kept.
@@ -296,7 +313,10 @@ private Q_SLOTS:
             QVERIFY(p);
             QCOMPARE(p->executablePath.value_or("-"), before);
         }
-        QVERIFY(shell.writeInput("\n"));
+        if (rename)
+            QVERIFY(QFile::rename(tool, dir.filePath("renamed")));
+        else
+            QVERIFY(shell.writeInput("\n"));
         std::string path;
         QElapsedTimer waited;
         waited.start();
@@ -307,7 +327,7 @@ private Q_SLOTS:
             path = p->executablePath.value_or("-");
         } while (path != after && waited.elapsed() < 5000 && (QThread::msleep(5), true));
         QCOMPARE(path, after);
-        QCOMPARE(FindPid(ps, shell.pid())->caption.value(), std::string("sleep"));
+        QCOMPARE(FindPid(ps, shell.pid())->caption.value(), std::string(rename ? "renamed" : "sleep"));
     }
 
     // The kernel sends exec events only to listeners in its first user and

@@ -333,7 +333,10 @@ bool ProcfsProcessSource::program(ProcessInfo& info, bool kernelThread, Held* he
 {
     if (!held || kernelThread || !info.startTime || !m_events || !m_events->working())
         return readProgram(info, kernelThread);
-    if (m_execsKnown && held->program && held->programStart == *info.startTime) {
+    // Each kept link in its turn is read again, for the changes that come
+    // without an exec.
+    const bool turn = (static_cast<std::uint64_t>(info.pid) + m_scan) % LinkRereadScans == 0;
+    if (m_execsKnown && !turn && held->program && held->programStart == *info.startTime) {
         info.executablePath = held->program;
         return true;
     }

@@ -38,7 +38,9 @@ class ExecEvents;
 // through. An exec that completes during a scan, after its drain of the
 // events, shows at the next scan: one refresh late, as a link read just
 // before an exec would be. A link set without exec (prctl), or a program
-// file renamed or removed while it runs, keeps its old text until then.
+// file renamed or removed while it runs (" (deleted)" after an upgrade), is
+// caught by reading each kept link again every LinkRereadScans scans
+// (a sixteenth of them per scan): at most 8 s late at the window's rate.
 // Where the events do not reach (an ordinary account, other namespaces, a
 // crafted tree), every scan reads every link.
 //
@@ -52,6 +54,7 @@ class ExecEvents;
 class ProcfsProcessSource : public ProcessSource {
 public:
     static constexpr std::size_t KeptFilesBudget = 32768;
+    static constexpr unsigned LinkRereadScans = 16;
 
     // `reader`: the user whose view is taken; by default this program's
     // effective user.
