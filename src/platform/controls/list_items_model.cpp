@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <iterator>
 #include <numeric>
-#include <unordered_map>
 
 namespace zerva {
 
@@ -31,14 +30,7 @@ bool rowBefore(const ListItemsModel::Row& a, const ListItemsModel::Row& b, int c
 struct RowKey {
     qint64 key;
     qint64 started;
-    bool operator==(const RowKey&) const = default;
-};
-
-struct RowKeyHash {
-    std::size_t operator()(const RowKey& k) const
-    {
-        return std::hash<qint64>()(k.key) ^ (std::hash<qint64>()(k.started) * 0x9E3779B97F4A7C15ULL);
-    }
+    auto operator<=>(const RowKey&) const = default;
 };
 
 RowKey keyOf(const ListItemsModel::Row& r)
@@ -60,16 +52,37 @@ bool sameTexts(const ListItemsModel::Row& a, const ListItemsModel::Row& b)
         && same(a.tag(), b.tag()) && same(a.warning(), b.warning());
 }
 
-// Where each row's key stands in `rows`; false when a row has no key of its
-// own (none, or one that another row has too).
-bool indexKeys(const std::vector<ListItemsModel::Row>& rows, std::unordered_map<RowKey, int, RowKeyHash>& at)
-{
-    at.reserve(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        if (rows[i].key < 0 || !at.emplace(keyOf(rows[i]), static_cast<int>(i)).second)
-            return false;
-    return true;
-}
+// Where each row's key stands in the rows, sorted by key: one block, not a
+// node per row, since it is made at every refresh.
+class KeyIndex {
+public:
+    // False when a row has no key of its own (none, or one that another
+    // row has too).
+    bool build(const std::vector<ListItemsModel::Row>& rows)
+    {
+        m_at.clear();
+        m_at.reserve(rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (rows[i].key < 0)
+                return false;
+            m_at.emplace_back(keyOf(rows[i]), static_cast<int>(i));
+        }
+        std::sort(m_at.begin(), m_at.end());
+        return std::adjacent_find(m_at.begin(), m_at.end(), [](const auto& a, const auto& b) {
+                   return a.first == b.first;
+               }) == m_at.end();
+    }
+    // The row with this key, or -1.
+    int find(const RowKey& key) const
+    {
+        const auto it = std::lower_bound(m_at.begin(), m_at.end(), key,
+                                         [](const auto& entry, const RowKey& k) { return entry.first < k; });
+        return it != m_at.end() && it->first == key ? it->second : -1;
+    }
+
+private:
+    std::vector<std::pair<RowKey, int>> m_at;
+};
 
 // The style's own warning icon, made once.
 QIcon warningIcon()
@@ -129,8 +142,8 @@ void ListItemsModel::endFill()
 
 void ListItemsModel::publish(std::vector<Row>&& next)
 {
-    std::unordered_map<RowKey, int, RowKeyHash> at, old;
-    if (!indexKeys(next, at) || !indexKeys(m_rows, old)) {
+    KeyIndex at, old;
+    if (!at.build(next) || !old.build(m_rows)) {
         beginResetModel();
         m_rows = std::move(next);
         endResetModel();
@@ -141,12 +154,12 @@ void ListItemsModel::publish(std::vector<Row>&& next)
 
     // Rows that are gone, a run at a time from the end.
     for (int i = count() - 1; i >= 0;) {
-        if (at.count(keyOf(m_rows[static_cast<std::size_t>(i)]))) {
+        if (at.find(keyOf(m_rows[static_cast<std::size_t>(i)])) >= 0) {
             --i;
             continue;
         }
         const int last = i;
-        while (i >= 0 && !at.count(keyOf(m_rows[static_cast<std::size_t>(i)])))
+        while (i >= 0 && at.find(keyOf(m_rows[static_cast<std::size_t>(i)])) < 0)
             --i;
         beginRemoveRows({}, i + 1, last);
         m_rows.erase(m_rows.begin() + i + 1, m_rows.begin() + last + 1);
@@ -158,7 +171,7 @@ void ListItemsModel::publish(std::vector<Row>&& next)
     std::vector<int> target(m_rows.size());
     bool ordered = true;
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        target[i] = at.at(keyOf(m_rows[i]));
+        target[i] = at.find(keyOf(m_rows[i]));
         ordered = ordered && (i == 0 || target[i] > target[i - 1]);
     }
     if (!ordered) {
