@@ -20,8 +20,11 @@ Zerva::Zerva(ZervaPlatform platform, QWidget* parent)
     : QMainWindow(parent), m_platform(std::move(platform)), m_rowTexts(std::make_unique<RowTexts>())
 {
     setObjectName(QStringLiteral("Zerva"));
-    if (m_platform.processes)
+    if (m_platform.processes) {
         m_platform.processes->limitCommandLines(ListCommandLineHead);
+        if (m_platform.processes->readCommandLinesOnRequest())
+            m_rowTexts->readCommandLinesFrom(m_platform.processes);
+    }
     m_form.setupUi(this, m_platform.refreshIntervalMs);
     buildMenus();
     m_form.placeWindow(this);

@@ -17,7 +17,8 @@ bool sameNumber(bool present, std::int64_t kept, const std::optional<std::int64_
 
 } // namespace
 
-ProcessValues::ProcessValues(const ProcessInfo& p)
+ProcessValues::ProcessValues(const ProcessInfo& p, std::shared_ptr<const ProcessSource> commandLines)
+    : m_commandLines(std::move(commandLines)), m_pid(p.pid), m_startTime(p.startTime)
 {
     const std::optional<std::string>* texts[Fields] = {&p.executablePath, &p.commandLine, &p.name, &p.caption,
                                                         &p.description};
@@ -92,7 +93,12 @@ QString ProcessValues::text() const
     const auto number = [&](std::uint8_t bit, std::int64_t v) {
         return (m_present & bit) ? std::optional<std::int64_t>(v) : std::nullopt;
     };
-    return DetailsBlock(DetailsValues{number(PriorityBit, m_priority), field(CommandLine),
+    std::optional<std::string> read;
+    if (m_commandLines && m_startTime)
+        read = m_commandLines->commandLine(m_pid, *m_startTime);
+    const std::optional<std::string_view> commandLine =
+        m_commandLines ? (read ? std::optional<std::string_view>(*read) : std::nullopt) : field(CommandLine);
+    return DetailsBlock(DetailsValues{number(PriorityBit, m_priority), commandLine,
                                       number(PageFileUsageBit, m_pageFileUsage), number(ThreadCountBit, m_threadCount),
                                       field(Name), field(Caption), field(Description)});
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,7 +19,10 @@ namespace zerva {
 // and not ten thousand blocks.
 class ProcessValues final : public DeferredText {
 public:
-    explicit ProcessValues(const ProcessInfo& process);
+    // `commandLines`, when given, reads the command line (by the process's
+    // id and start time) each time the details are made; the snapshot has
+    // none.
+    explicit ProcessValues(const ProcessInfo& process, std::shared_ptr<const ProcessSource> commandLines = nullptr);
 
     // Whether `process` has exactly these values (byte for byte).
     bool sameAs(const ProcessInfo& process) const;
@@ -38,6 +42,9 @@ private:
     std::optional<std::string_view> field(Field f) const;
     bool sameText(Field f, const std::optional<std::string>& value) const;
 
+    std::shared_ptr<const ProcessSource> m_commandLines;
+    std::int64_t m_pid = 0;
+    std::optional<std::uint64_t> m_startTime;
     std::string m_texts;
     std::array<Span, Fields> m_spans{};
     std::int64_t m_priority = 0;

@@ -27,7 +27,7 @@ RowTexts::Entry& RowTexts::entryOf(const ProcessInfo& p)
     e.pass = m_pass;
     if (e.values && e.values->sameAs(p))
         return e;
-    auto values = std::make_shared<const ProcessValues>(p);
+    auto values = std::make_shared<const ProcessValues>(p, m_commandLines);
     if (!e.values || e.values->caption() != values->caption())
         e.caption = decoded(values->caption());
     if (!e.values || e.values->executablePath() != values->executablePath()) {

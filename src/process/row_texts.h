@@ -29,6 +29,11 @@ public:
     // the same object while they stay the same.
     const std::shared_ptr<const ProcessValues>& details(const ProcessInfo& process);
 
+    // Command lines are not in the snapshots (see
+    // ProcessSource::readCommandLinesOnRequest): the details read them from
+    // `source` when they are made.
+    void readCommandLinesFrom(std::shared_ptr<const ProcessSource> source) { m_commandLines = std::move(source); }
+
     // Ends a refresh: forgets the processes whose texts it did not ask for.
     void sweep();
 
@@ -47,6 +52,7 @@ private:
     Entry& entryOf(const ProcessInfo& process);
 
     std::unordered_map<std::int64_t, Entry> m_entries;
+    std::shared_ptr<const ProcessSource> m_commandLines;
     unsigned m_pass = 1;
 };
 

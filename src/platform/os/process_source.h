@@ -164,6 +164,11 @@ public:
     // that cannot read one process alone keeps both defaults: whole command
     // lines in every snapshot.
     virtual void limitCommandLines(std::size_t bytes) { static_cast<void>(bytes); }
+    // Asks that snapshots leave commandLine null, for commandLine() to read
+    // when a command line is shown: of a process's values it costs the most
+    // to read, and it is seen only in its details. False (snapshots keep
+    // reading them) where commandLine() cannot read one process's.
+    virtual bool readCommandLinesOnRequest() { return false; }
     // The whole command line (up to CommandLineLimit, as in snapshots) of
     // the process with this id and start time; nothing when it has ended,
     // or its id now names another process, or it cannot be read.

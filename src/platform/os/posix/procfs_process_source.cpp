@@ -112,12 +112,20 @@ ProcfsProcessSource::ProcfsProcessSource(std::string root, std::optional<unsigne
         const rlim_t want = keptFiles + reserve;
         if (lim.rlim_cur != RLIM_INFINITY && lim.rlim_cur < want) {
             rlimit raised = lim;
-            raised.rlim_cur = lim.rlim_max == RLIM_INFINITY ? want : std::min<rlim_t>(lim.rlim_max, want);
+            // Root may raise the hard limit too (a session's is often
+            // 20000, short of ten thousand processes' files).
+            raised.rlim_cur = want;
+            raised.rlim_max = lim.rlim_max == RLIM_INFINITY ? RLIM_INFINITY : std::max<rlim_t>(lim.rlim_max, want);
+            if (::setrlimit(RLIMIT_NOFILE, &raised) != 0) {
+                raised.rlim_max = lim.rlim_max;
+                raised.rlim_cur = lim.rlim_max == RLIM_INFINITY ? want : std::min<rlim_t>(lim.rlim_max, want);
+            }
             if (::setrlimit(RLIMIT_NOFILE, &raised) == 0)
                 lim = raised;
         }
         const rlim_t usable = std::min<rlim_t>(lim.rlim_cur, keptFiles + reserve);
-        m_maxHeld = usable > reserve ? static_cast<std::size_t>((usable - reserve) / 2) : 0;
+        m_maxFiles = usable > reserve ? static_cast<std::size_t>(usable - reserve) : 0;
+        m_maxHeld = m_maxFiles / 2;
     }
 }
 
@@ -263,10 +271,24 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
     // parentheses, so the fields start after the last ')'. Its open file
     // fails, or reads nothing, once its process has ended: then both files
     // belonged to that process and the number is opened anew.
-    bool haveStat = readFile("stat", files.stat, held != nullptr) && m_len > 0;
+    //
+    // The first thread's own stat ("PID/task/PID/stat") holds every value
+    // read here, as the process's does, and costs an eighth less: it does
+    // not add up the times of all the threads. A tree without it (a
+    // crafted one) has the process's.
+    const auto readStat = [&] {
+        if (files.stat >= 0)
+            return readFile("stat", files.stat, true) && m_len > 0;
+        m_statName.assign("task/").append(pid).append("/stat");
+        bool ok = readFile(m_statName.c_str(), files.stat, held != nullptr);
+        if (!ok && errno == ENOENT)
+            ok = readFile("stat", files.stat, held != nullptr);
+        return ok && m_len > 0;
+    };
+    bool haveStat = readStat();
     if (!haveStat && files.stat >= 0) {
         release(files);
-        haveStat = readFile("stat", files.stat, held != nullptr) && m_len > 0;
+        haveStat = readStat();
     }
     if (!haveStat) {
         release(files);
@@ -314,7 +336,7 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
     if (!program(info, kernelThread, held))
         return false;
     // A kernel thread has no memory of its own, so no arguments.
-    if (!kernelThread)
+    if (!kernelThread && !m_commandLinesOnRequest)
         readCommandLine(info, files.cmdline, held != nullptr);
 
     if (info.executablePath) {

@@ -26,8 +26,8 @@ class ExecEvents;
 // cost of a scan. An open file stays bound to its process: once that has
 // ended, reading fails, and the number is opened anew (a process that has
 // taken it over gets files of its own). At most KeptFilesBudget files are
-// kept open, whatever file limit the program inherited (and within its hard
-// limit); beyond that, files are opened per scan. The budget covers both
+// kept open, whatever file limit the program inherited (within its hard
+// limit, which root raises); beyond that, files are opened per scan. The budget covers both
 // files of 16384 processes: opening and closing them at every scan would
 // cost two fifths of it. A kept stat file holds a page of the kernel's
 // memory, a command line file a few hundred bytes.
@@ -76,6 +76,12 @@ public:
     std::optional<FileId> runningFile(const ProcessInfo& process, bool& ended) const override;
 
     void limitCommandLines(std::size_t bytes) override { m_commandLineLimit = std::min(bytes, CommandLineLimit); }
+    // Then only the stat file of each process is kept.
+    bool readCommandLinesOnRequest() override
+    {
+        m_maxHeld = m_maxFiles;
+        return m_commandLinesOnRequest = true;
+    }
     std::optional<std::string> commandLine(std::int64_t pid, std::uint64_t startTime) const override;
     // Tracers of every thread, LD_PRELOAD and LD_AUDIT in the environment,
     // and the executable mappings of /proc/PID/smaps with their owners
@@ -136,6 +142,7 @@ private:
     // The root, kept open for runningFile().
     mutable int m_lookupFd = -1;
     std::string m_path;
+    std::string m_statName;
     std::size_t m_dirLen = 0;
     std::unordered_map<std::int64_t, Held> m_held;
     // Null where the events do not reach; see the class comment.
@@ -150,8 +157,10 @@ private:
     std::string m_userNamespace;
     // Open files are kept for this many processes at most (two each).
     std::size_t m_maxHeld = 0;
+    std::size_t m_maxFiles = 0;
     bool m_holding = true;
     std::size_t m_commandLineLimit = CommandLineLimit;
+    bool m_commandLinesOnRequest = false;
     std::string m_preloadFile = "/etc/ld.so.preload";
     mutable std::vector<char> m_inside;
     mutable std::size_t m_insideLen = 0;
