@@ -12,6 +12,8 @@ set(ZERVA_POSIX_CODEC_SOURCES
 
 set(ZERVA_OS_SOURCES
   ${ZERVA_POSIX_CODEC_SOURCES}
+  src/platform/os/posix/exec_events.cpp
+  src/platform/os/posix/exec_events.h
   src/platform/os/posix/posix_add_lock.cpp
   src/platform/os/posix/posix_add_lock.h
   src/platform/os/posix/posix_conf_file.cpp

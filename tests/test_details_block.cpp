@@ -1,5 +1,6 @@
 #include "process/details_block.h"
 #include "process/display_text.h"
+#include "process/process_values.h"
 
 #include <QtTest>
 
@@ -47,6 +48,60 @@ private Q_SLOTS:
                                 "Isim: bash\r\n"
                                 "Baslik: bash\r\n"
                                 "Aciklama: bash\r\n"));
+    }
+
+    // The values a row keeps give the block its process gives, and tell
+    // any change of any value, however the texts overlap.
+    void keptValues_data()
+    {
+        QTest::addColumn<QStringList>("texts");   // path, command line, name, caption, description; "-": null
+        QTest::newRow("all null") << QStringList{"-", "-", "-", "-", "-"};
+        QTest::newRow("caption ends the path") << QStringList{"/usr/bin/sleep", "sleep 9", "sleep", "sleep", "sleep"};
+        QTest::newRow("empty, not null") << QStringList{"", "", "", "", ""};
+        QTest::newRow("unrelated") << QStringList{"/opt/a", "-", "kworker/0:1", "b", "c\x01"};
+        QTest::newRow("caption longer than the path") << QStringList{"/x", "-", "-", "long caption", "/x"};
+    }
+    void keptValues()
+    {
+        QFETCH(QStringList, texts);
+        const auto value = [&](int i) {
+            return texts[i] == QLatin1String("-") ? std::nullopt : std::optional(texts[i].toStdString());
+        };
+        ProcessInfo p;
+        p.executablePath = value(0);
+        p.commandLine = value(1);
+        p.name = value(2);
+        p.caption = value(3);
+        p.description = value(4);
+        p.priority = 20;
+        p.pageFileUsage = 4096000;
+        const ProcessValues kept(p);
+        QCOMPARE(kept.text(), DetailsBlock(p));
+        QVERIFY(kept.sameAs(p));
+        QCOMPARE(kept.caption(), p.caption ? std::optional<std::string_view>(*p.caption) : std::nullopt);
+        QCOMPARE(kept.executablePath(), p.executablePath ? std::optional<std::string_view>(*p.executablePath) : std::nullopt);
+        std::optional<std::string>* fields[] = {&p.executablePath, &p.commandLine, &p.name, &p.caption, &p.description};
+        for (std::optional<std::string>* f : fields) {
+            const std::optional<std::string> was = *f;
+            if (was)
+                f->reset();
+            else
+                f->emplace();
+            QVERIFY(!kept.sameAs(p));
+            if (was) {
+                f->emplace(*was + "x");
+                QVERIFY(!kept.sameAs(p));
+            }
+            *f = was;
+        }
+        std::optional<std::int64_t>* numbers[] = {&p.priority, &p.pageFileUsage, &p.threadCount};
+        for (std::optional<std::int64_t>* n : numbers) {
+            const std::optional<std::int64_t> was = *n;
+            *n = was ? std::optional<std::int64_t>(*was + 1) : std::optional<std::int64_t>(0);
+            QVERIFY(!kept.sameAs(p));
+            *n = was;
+        }
+        QVERIFY(kept.sameAs(p));
     }
 
     void wholeCommandLine_data()

@@ -11,10 +11,22 @@ using namespace zerva;
 
 namespace {
 
-// Rows as "key/started text path [t:tag] [w:warning]", filled as a refresh
-// fills them.
+// A sub-item 2 made when read, named by the test.
+class NamedText : public DeferredText {
+public:
+    explicit NamedText(QString name) : m_name(std::move(name)) {}
+    QString text() const override { return QStringLiteral("made ") + m_name; }
+
+private:
+    QString m_name;
+};
+
+// Rows as "key/started text path [t:tag] [tp] [d:name] [w:warning]", filled
+// as a refresh fills them: "tp" gives the row its path as tag, "d:" a made
+// sub-item 2, the same object for the same name in every fill.
 void fill(ListView& list, const QStringList& rows)
 {
+    static std::map<QString, std::shared_ptr<const DeferredText>> made;
     ListFill filling(list);
     list.clear();
     for (const QString& r : rows) {
@@ -27,6 +39,10 @@ void fill(ListView& list, const QStringList& rows)
         for (const QString& extra : parts.mid(3)) {
             if (extra.startsWith(QLatin1String("t:")))
                 list.setTag(i, extra.mid(2));
+            else if (extra == QLatin1String("tp"))
+                list.setTag(i, list.items().row(i).sub[0]);
+            else if (extra.startsWith(QLatin1String("d:")))
+                list.setSubItem(i, 2, made.try_emplace(extra, std::make_shared<NamedText>(extra.mid(2))).first->second);
             else if (extra.startsWith(QLatin1String("w:")))
                 list.addWarning(i, extra.mid(2));
         }
@@ -259,6 +275,14 @@ private Q_SLOTS:
             << abc << QStringList{"1/5 a x", "2/5 z x", "3/5 c x"} << 0 << "b" << "z" << "a c z" << false << "z";
         QTest::newRow("sorted: a row added") << abc << QStringList{"1/5 a x", "2/5 b x", "3/5 c x", "4/5 B x"} << 0
                                              << "c" << "c" << "a b B c" << false << "";
+        QTest::newRow("its path as tag") << abc << QStringList{"1/5 a x tp", "2/5 b y tp", "3/5 c x"} << -1 << "b"
+                                         << "b" << "a t:x b t:y c" << false << "a b";
+        QTest::newRow("a made text kept") << QStringList{"1/5 a x d:1", "2/5 b x d:2"}
+                                          << QStringList{"1/5 a x d:1", "2/5 b x d:2"} << -1 << "b" << "b" << "a b"
+                                          << false << "";
+        QTest::newRow("a made text replaced") << QStringList{"1/5 a x d:1", "2/5 b x d:2"}
+                                              << QStringList{"1/5 a x d:1", "2/5 b x d:3"} << -1 << "b" << "b"
+                                              << "a b" << false << "b";
         QTest::newRow("shared keys reset") << abc << QStringList{"1/5 a x", "1/5 b x"} << -1 << "b" << "" << "a b"
                                            << true << "";
     }
@@ -304,8 +328,13 @@ private Q_SLOTS:
         QCOMPARE(list.selectedItem() ? list.text(*list.selectedItem()) : QString(), selected);
         if (!reset && selected == select)   // a moved selection scrolls to itself
             QCOMPARE(list.verticalScrollBar()->value(), 100);
-        for (int i = 0; i < list.count(); ++i)   // the views read what the items hold
+        for (int i = 0; i < list.count(); ++i) {   // the views read what the items hold
             QCOMPARE(list.model()->index(i, 1).data().toString(), list.subItem(i, 1));
+            QCOMPARE(list.model()->index(i, 2).data(Qt::AccessibleTextRole).toString(), list.subItem(i, 2));
+        }
+        for (const QString& r : after)
+            if (const qsizetype d = r.indexOf(QLatin1String(" d:")); d >= 0)
+                QCOMPARE(list.subItem(int(texts(list).indexOf(r.split(' ')[1])), 2), "made " + r.mid(d + 3));
     }
 
     void fillSortsOnce()

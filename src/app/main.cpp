@@ -1,10 +1,12 @@
 #include "main_window/zerva.h"
 #include "app/first_paint_exit.h"
+#include "platform/os/memory.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
+    zerva::ReturnLargeBlocks();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zerva"));
     QApplication::setApplicationVersion(QStringLiteral(ZERVA_VERSION));

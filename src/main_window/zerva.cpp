@@ -20,8 +20,11 @@ Zerva::Zerva(ZervaPlatform platform, QWidget* parent)
     : QMainWindow(parent), m_platform(std::move(platform)), m_rowTexts(std::make_unique<RowTexts>())
 {
     setObjectName(QStringLiteral("Zerva"));
-    if (m_platform.processes)
+    if (m_platform.processes) {
         m_platform.processes->limitCommandLines(ListCommandLineHead);
+        if (m_platform.processes->readCommandLinesOnRequest())
+            m_rowTexts->readCommandLinesFrom(m_platform.processes);
+    }
     m_form.setupUi(this, m_platform.refreshIntervalMs);
     buildMenus();
     m_form.placeWindow(this);
@@ -96,15 +99,13 @@ void Zerva::fillAndShow(ListView& fill, ListView& other)
 
     Trap([&] { fill.adoptSort(other); });
     HiddenCount hidden;
-    const int before = fill.count();
     Trap([&] {
         hidden = ListProcesses(fill, *m_platform.processes, *m_form.Check1, *m_form.TrList, &m_trustMemory,
                                m_rowTexts.get());
     });
-    // Many processes gone at once: what their rows held goes back to the
-    // system, not only to the allocator.
-    if (before - fill.count() >= 64)
-        ReleaseFreeMemory();
+    // What the replaced rows and texts held goes back to the system, not
+    // only to the allocator.
+    ReleaseFreeMemory();
     Trap([&] { fill.adoptSelection(other); });
     // BufList's visibility is always set before List1's.
     Trap([&] { bufList.setVisible(&fill == &bufList); });

@@ -14,7 +14,8 @@ namespace zerva {
 // The platform pieces the main window works with. main() hands it the real
 // ones; tests hand it fakes.
 struct ZervaPlatform {
-    std::unique_ptr<ProcessSource> processes;
+    // Shared with the rows, which read command lines when they are shown.
+    std::shared_ptr<ProcessSource> processes;
     int refreshIntervalMs = 500;
     // Starts the programs of the links menu; none: links do nothing.
     std::unique_ptr<Shell> shell;

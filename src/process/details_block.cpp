@@ -11,7 +11,7 @@ namespace {
 
 // The block is built in place, one append per piece: it is made for every
 // listed process at every refresh.
-void append(QString& block, const std::optional<std::string>& value)
+void append(QString& block, const std::optional<std::string_view>& value)
 {
     if (value)
         AppendDisplayText(block, *value);
@@ -48,7 +48,7 @@ std::optional<std::int64_t> kilobytes(const std::optional<std::int64_t>& bytes)
     return static_cast<std::int64_t>(roundHalfEven(static_cast<double>(*bytes) / 1000.0));
 }
 
-qsizetype length(const std::optional<std::string>& value)
+qsizetype length(const std::optional<std::string_view>& value)
 {
     return value ? static_cast<qsizetype>(value->size()) : 0;
 }
@@ -62,7 +62,22 @@ QString KilobytesText(const std::optional<std::int64_t>& bytes)
     return text;
 }
 
+namespace {
+
+std::optional<std::string_view> view(const std::optional<std::string>& value)
+{
+    return value ? std::optional<std::string_view>(*value) : std::nullopt;
+}
+
+} // namespace
+
 QString DetailsBlock(const ProcessInfo& p)
+{
+    return DetailsBlock(DetailsValues{p.priority, view(p.commandLine), p.pageFileUsage, p.threadCount, view(p.name),
+                                      view(p.caption), view(p.description)});
+}
+
+QString DetailsBlock(const DetailsValues& p)
 {
     const QLatin1String crlf("\r\n");
     QString block;

@@ -10,7 +10,6 @@
 #include "trusted/trust_check.h"
 #include "trusted/trust_memory.h"
 
-#include <vector>
 
 namespace zerva {
 
@@ -21,10 +20,6 @@ HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox&
     list.clear();
     HiddenCount hidden;
 
-    std::vector<ProcessInfo> processes;
-    if (!Trap([&] { source.snapshot(processes); }))
-        return hidden;   // an unreachable source leaves the list empty
-
     RowTexts onceTexts;
     RowTexts& made = texts ? *texts : onceTexts;
 
@@ -32,7 +27,8 @@ HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox&
     TrustMemory& remembered = memory ? *memory : once;
     remembered.beginRefresh();
     TrustCheck trustCheck(source, remembered);
-    for (const ProcessInfo& p : processes) {
+    // Each process as it is read: the whole list is never held.
+    const auto each = [&](const ProcessInfo& p) {
         // One process that cannot be listed must not cost the others theirs.
         Trap([&] {
             // The caption is decoded only for rows that are really added.
@@ -79,7 +75,10 @@ HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox&
             if (const QString reason = MixedScriptReason(path); !reason.isEmpty())
                 list.addWarning(row, reason);
         });
-    }
+    };
+    // An unreachable source leaves the list empty; one that fails midway,
+    // the rows read so far.
+    Trap([&] { source.scan(each); });
     made.sweep();
     remembered.endRefresh();
     return hidden;

@@ -1,18 +1,17 @@
 #include "process/row_texts.h"
 
-#include "process/details_block.h"
 #include "process/display_text.h"
 
 namespace zerva {
 
 namespace {
 
-QString decoded(const std::optional<std::string>& value)
+QString decoded(const std::optional<std::string_view>& value)
 {
     return value ? DisplayText(*value) : QString();
 }
 
-QString entryPathOf(const std::optional<std::string>& raw, const QString& shown)
+QString entryPathOf(const std::optional<std::string_view>& raw, const QString& shown)
 {
     if (!raw || !QByteArrayView(raw->data(), qsizetype(raw->size())).isValidUtf8())
         return QString();
@@ -20,57 +19,43 @@ QString entryPathOf(const std::optional<std::string>& raw, const QString& shown)
     return entry == shown ? shown : entry;
 }
 
-bool sameDetails(const ProcessInfo& a, const ProcessInfo& b)
-{
-    return a.priority == b.priority && a.commandLine == b.commandLine && a.pageFileUsage == b.pageFileUsage
-        && a.threadCount == b.threadCount && a.name == b.name && a.caption == b.caption
-        && a.description == b.description;
-}
-
 } // namespace
 
-RowTexts::Entry& RowTexts::entryOf(const ProcessInfo& process)
+RowTexts::Entry& RowTexts::entryOf(const ProcessInfo& p)
 {
-    Entry& e = m_entries[process.pid];
+    Entry& e = m_entries[p.pid];
     e.pass = m_pass;
+    if (e.values && e.values->sameAs(p))
+        return e;
+    auto values = std::make_shared<const ProcessValues>(p, m_commandLines);
+    if (!e.values || e.values->caption() != values->caption())
+        e.caption = decoded(values->caption());
+    if (!e.values || e.values->executablePath() != values->executablePath()) {
+        e.path = decoded(values->executablePath());
+        e.entryPath = entryPathOf(values->executablePath(), e.path);
+    }
+    e.values = std::move(values);
     return e;
 }
 
 const QString& RowTexts::caption(const ProcessInfo& p)
 {
-    Entry& e = entryOf(p);
-    if (e.captionOf != p.caption) {
-        e.caption = decoded(p.caption);
-        e.captionOf = p.caption;
-    }
-    return e.caption;
+    return entryOf(p).caption;
 }
 
 const QString& RowTexts::path(const ProcessInfo& p)
 {
-    Entry& e = entryOf(p);
-    if (e.pathOf != p.executablePath) {
-        e.path = decoded(p.executablePath);
-        e.entryPath = entryPathOf(p.executablePath, e.path);
-        e.pathOf = p.executablePath;
-    }
-    return e.path;
+    return entryOf(p).path;
 }
 
 const QString& RowTexts::entryPath(const ProcessInfo& p)
 {
-    path(p);   // made with the path
     return entryOf(p).entryPath;
 }
 
-const QString& RowTexts::details(const ProcessInfo& p)
+const std::shared_ptr<const ProcessValues>& RowTexts::details(const ProcessInfo& p)
 {
-    Entry& e = entryOf(p);
-    if (!e.detailsOf || !sameDetails(*e.detailsOf, p)) {
-        e.details = DetailsBlock(p);
-        e.detailsOf = p;
-    }
-    return e.details;
+    return entryOf(p).values;
 }
 
 void RowTexts::sweep()

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "platform/os/process_source.h"
+#include "process/process_values.h"
 
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <unordered_map>
 
 namespace zerva {
@@ -15,15 +17,22 @@ namespace zerva {
 // it. Nothing is frozen: any changed value gives a new text at once.
 class RowTexts {
 public:
-    // As DisplayText(caption), DisplayText(executablePath) and
-    // DetailsBlock(process) make them; empty for a null value.
+    // As DisplayText(caption) and DisplayText(executablePath) make them;
+    // empty for a null value.
     const QString& caption(const ProcessInfo& process);
     const QString& path(const ProcessInfo& process);
-    const QString& details(const ProcessInfo& process);
     // The path as a trusted entry names it: the program's own text, sharing
     // path()'s where the two are alike (nearly always); empty when it is not
     // UTF-8.
     const QString& entryPath(const ProcessInfo& process);
+    // The process's values, which make its details block when it is read;
+    // the same object while they stay the same.
+    const std::shared_ptr<const ProcessValues>& details(const ProcessInfo& process);
+
+    // Command lines are not in the snapshots (see
+    // ProcessSource::readCommandLinesOnRequest): the details read them from
+    // `source` when they are made.
+    void readCommandLinesFrom(std::shared_ptr<const ProcessSource> source) { m_commandLines = std::move(source); }
 
     // Ends a refresh: forgets the processes whose texts it did not ask for.
     void sweep();
@@ -31,20 +40,19 @@ public:
     std::size_t size() const { return m_entries.size(); }
 
 private:
-    // Each text with the values it was made from.
+    // The texts with the values they were made from.
     struct Entry {
-        std::optional<std::optional<std::string>> captionOf;
-        std::optional<std::optional<std::string>> pathOf;
-        std::optional<ProcessInfo> detailsOf;
+        std::shared_ptr<const ProcessValues> values;
         QString caption;
         QString path;
         QString entryPath;
-        QString details;
         unsigned pass = 0;
     };
+    // The process's entry, its texts made anew where their values changed.
     Entry& entryOf(const ProcessInfo& process);
 
     std::unordered_map<std::int64_t, Entry> m_entries;
+    std::shared_ptr<const ProcessSource> m_commandLines;
     unsigned m_pass = 1;
 };
 

@@ -38,6 +38,10 @@ TrustVerdict TrustCheck::verdict(const ProcessInfo& process, const QString& entr
 TrustVerdict TrustCheck::inspected(const ProcessInfo& process, TrustMemory::Record& record, const FileId& file)
 {
     std::optional<ProcessInside> inside = m_source.inspect(process);
+    // The thread it was read through may have ended between two reads (a
+    // process on its way out): once more, through one that lives.
+    if (!inside)
+        inside = m_source.inspect(process);
     TrustVerdict verdict = inside ? JudgeInside(*inside, file) : TrustVerdict::Unreadable;
     // Inside exec, the kernel names the new program before it maps it; a
     // moment later it is mapped. A forged link stays unmapped, and costs

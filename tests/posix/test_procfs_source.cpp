@@ -1,13 +1,21 @@
 #include "fakes/fake_process_source.h"
+#include "platform/os/posix/exec_events.h"
 #include "platform/os/posix/procfs_process_source.h"
+#include "platform/os/posix/procfs_tasks.h"
 #include "posix/support/fake_proc_tree.h"
 #include "posix/support/spawned_process.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sched.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace zerva;
@@ -17,6 +25,48 @@ namespace {
 
 // stat fields 3..24 with nice -5, 4 threads and 25 resident pages.
 const QByteArray kStatTail = " S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 20 -5 4 0 99 1000 25 0 0\n";
+
+// Whether exec events reach a child of this test that first enters the
+// namespaces of `flags`: 0 they do, 1 they do not, 2 it could not enter.
+int ExecEventsIn(int flags)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (flags != 0 && ::unshare(flags) != 0)
+            ::_exit(2);
+        // A new pid namespace is its first process's children's.
+        if (flags & CLONE_NEWPID) {
+            const pid_t inner = ::fork();
+            if (inner != 0) {
+                int status = 0;
+                ::_exit(inner > 0 && ::waitpid(inner, &status, 0) == inner && WIFEXITED(status) ? WEXITSTATUS(status) : 2);
+            }
+        }
+        bool works = false;
+        {
+            ExecEvents events;
+            std::vector<std::int64_t> execs;
+            for (int i = 0; i < 20 && !events.working(); ++i) {
+                ::usleep(5000);
+                events.drain(execs);
+            }
+            works = events.working();
+        }
+        ::_exit(works ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : 2;
+}
+
+// Whether this program runs in the kernel's first user and pid namespaces
+// (their inode numbers are fixed).
+bool InFirstNamespaces()
+{
+    char user[64] = {}, pid[64] = {};
+    return ::readlink("/proc/self/ns/user", user, sizeof user - 1) > 0
+        && ::readlink("/proc/self/ns/pid", pid, sizeof pid - 1) > 0
+        && std::string(user) == "user:[4026531837]" && std::string(pid) == "pid:[4026531836]";
+}
 
 } // namespace
 
@@ -136,6 +186,35 @@ private Q_SLOTS:
         QCOMPARE(int(ps[0].noProgram), why);
     }
 
+    // A thread that goes in the middle of a look answers EACCES, not
+    // ENOENT: it has gone, it did not refuse.
+    void failedLook_data()
+    {
+        QTest::addColumn<bool>("there");
+        QTest::addColumn<int>("err");
+        QTest::addColumn<bool>("absent");
+        QTest::newRow("gone") << false << ENOENT << true;
+        QTest::newRow("reaped while read") << false << ESRCH << true;
+        QTest::newRow("gone while its access was checked") << false << EACCES << true;
+        QTest::newRow("refused") << true << EACCES << false;
+        QTest::newRow("refused, other error") << true << EPERM << false;
+    }
+    void failedLook()
+    {
+        QFETCH(bool, there);
+        QFETCH(int, err);
+        QFETCH(bool, absent);
+        FakeProcTree proc;
+        QVERIFY(proc.isValid());
+        if (there)
+            QVERIFY(proc.dir().mkpath("42/task/43"));
+        const int root = ::open(proc.path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        QVERIFY(root >= 0);
+        const TaskWalk::Answer answer = FailedLook(root, "42/task/43", err);
+        ::close(root);
+        QCOMPARE(answer == TaskWalk::Answer::Absent, absent);
+    }
+
     void missingRootIsUnavailable()
     {
         ProcfsProcessSource source("/nonexistent/proc");
@@ -188,6 +267,90 @@ private Q_SLOTS:
         const pid_t pid = sleeper.pid();
         sleeper.end();
         QVERIFY(!source.commandLine(pid, started));
+    }
+
+    // A process scanned, then exec'd, shows its new program at a following
+    // snapshot: whether its link is kept between execs or read every time.
+    // A new program shows at the next snapshot; a program file renamed
+    // while it runs (no exec) within a few.
+    void execSeenAtNextSnapshot_data()
+    {
+        QTest::addColumn<bool>("execEvents");
+        QTest::addColumn<int>("keptFiles");
+        QTest::addColumn<bool>("rename");
+        const int budget = int(ProcfsProcessSource::KeptFilesBudget);
+        QTest::newRow("exec events followed") << true << budget << false;
+        QTest::newRow("every link read") << false << budget << false;
+        QTest::newRow("no files kept, so no link") << true << 0 << false;
+        QTest::newRow("program renamed, exec events followed") << true << budget << true;
+        QTest::newRow("program renamed, every link read") << false << budget << true;
+    }
+    void execSeenAtNextSnapshot()
+    {
+        QFETCH(bool, execEvents);
+        QFETCH(int, keptFiles);
+        QFETCH(bool, rename);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString tool = dir.filePath("tool");
+        QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), tool));
+        SpawnedProcess shell(rename ? tool.toStdString() : "/bin/sh",
+                             rename ? std::vector<std::string>{"1000"}
+                                    : std::vector<std::string>{"-c", "read line; exec /bin/sleep 1000"},
+                             rename ? SpawnedProcess::Input::Inherited : SpawnedProcess::Input::Pipe);
+        QVERIFY(shell.started());
+        QTRY_VERIFY(!shell.exePath().empty());
+        const std::string before = shell.exePath();
+        const std::string after = rename ? QFileInfo(dir.path()).canonicalFilePath().toStdString() + "/renamed"
+                                         : QFileInfo(QStringLiteral("/bin/sleep")).canonicalFilePath().toStdString();
+        QVERIFY(before != after);
+        ProcfsProcessSource source("/proc", std::nullopt, std::size_t(keptFiles), execEvents);
+        std::vector<ProcessInfo> ps;
+        // Twice: the second time through what the first one kept.
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(source.snapshot(ps));
+            const ProcessInfo* p = FindPid(ps, shell.pid());
+            QVERIFY(p);
+            QCOMPARE(p->executablePath.value_or("-"), before);
+        }
+        if (rename)
+            QVERIFY(QFile::rename(tool, dir.filePath("renamed")));
+        else
+            QVERIFY(shell.writeInput("\n"));
+        std::string path;
+        QElapsedTimer waited;
+        waited.start();
+        do {
+            QVERIFY(source.snapshot(ps));
+            const ProcessInfo* p = FindPid(ps, shell.pid());
+            QVERIFY(p);
+            path = p->executablePath.value_or("-");
+        } while (path != after && waited.elapsed() < 5000 && (QThread::msleep(5), true));
+        QCOMPARE(path, after);
+        QCOMPARE(FindPid(ps, shell.pid())->caption.value(), std::string(rename ? "renamed" : "sleep"));
+    }
+
+    // The kernel sends exec events only to listeners in its first user and
+    // pid namespaces, and ignores the others without a word: the reader
+    // must wait for its answer, not take silence for consent.
+    void execEventsOnlyWhereTheyReach_data()
+    {
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<bool>("works");
+        QTest::newRow("this program's namespaces") << 0 << true;
+        QTest::newRow("a user namespace of its own") << int(CLONE_NEWUSER) << false;
+        QTest::newRow("a pid namespace of its own") << int(CLONE_NEWPID) << false;
+    }
+    void execEventsOnlyWhereTheyReach()
+    {
+        QFETCH(int, flags);
+        QFETCH(bool, works);
+        const int got = ExecEventsIn(flags);
+        if (got == 2)
+            QSKIP("this account may not enter such a namespace");
+        if (works && got != 0 && (::geteuid() != 0 || !InFirstNamespaces()))
+            QSKIP("the kernel sends exec events to root alone (CAP_NET_ADMIN)");
+        QCOMPARE(got == 0, works);
     }
 };
 

@@ -11,15 +11,14 @@
 #include <algorithm>
 #include <iterator>
 #include <numeric>
-#include <unordered_map>
 
 namespace zerva {
 
 namespace {
 
-const QString& cell(const ListItemsModel::Row& r, int column)
+QString cell(const ListItemsModel::Row& r, int column)
 {
-    return column <= 0 ? r.text : r.sub[std::min(column, 2) - 1];
+    return column <= 0 ? r.text : r.value(std::min(column, 2));
 }
 
 bool rowBefore(const ListItemsModel::Row& a, const ListItemsModel::Row& b, int column, Qt::SortOrder order)
@@ -31,14 +30,7 @@ bool rowBefore(const ListItemsModel::Row& a, const ListItemsModel::Row& b, int c
 struct RowKey {
     qint64 key;
     qint64 started;
-    bool operator==(const RowKey&) const = default;
-};
-
-struct RowKeyHash {
-    std::size_t operator()(const RowKey& k) const
-    {
-        return std::hash<qint64>()(k.key) ^ (std::hash<qint64>()(k.started) * 0x9E3779B97F4A7C15ULL);
-    }
+    auto operator<=>(const RowKey&) const = default;
 };
 
 RowKey keyOf(const ListItemsModel::Row& r)
@@ -56,20 +48,41 @@ bool same(const QString& a, const QString& b)
 // tag or warning changed is handed to the views anew.
 bool sameTexts(const ListItemsModel::Row& a, const ListItemsModel::Row& b)
 {
-    return same(a.text, b.text) && same(a.sub[0], b.sub[0]) && same(a.sub[1], b.sub[1]) && same(a.tag, b.tag)
-        && same(a.warning, b.warning);
+    return same(a.text, b.text) && same(a.sub[0], b.sub[0]) && same(a.sub[1], b.sub[1]) && a.later == b.later
+        && same(a.tag(), b.tag()) && same(a.warning(), b.warning());
 }
 
-// Where each row's key stands in `rows`; false when a row has no key of its
-// own (none, or one that another row has too).
-bool indexKeys(const std::vector<ListItemsModel::Row>& rows, std::unordered_map<RowKey, int, RowKeyHash>& at)
-{
-    at.reserve(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        if (rows[i].key < 0 || !at.emplace(keyOf(rows[i]), static_cast<int>(i)).second)
-            return false;
-    return true;
-}
+// Where each row's key stands in the rows, sorted by key: one block, not a
+// node per row, since it is made at every refresh.
+class KeyIndex {
+public:
+    // False when a row has no key of its own (none, or one that another
+    // row has too).
+    bool build(const std::vector<ListItemsModel::Row>& rows)
+    {
+        m_at.clear();
+        m_at.reserve(rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (rows[i].key < 0)
+                return false;
+            m_at.emplace_back(keyOf(rows[i]), static_cast<int>(i));
+        }
+        std::sort(m_at.begin(), m_at.end());
+        return std::adjacent_find(m_at.begin(), m_at.end(), [](const auto& a, const auto& b) {
+                   return a.first == b.first;
+               }) == m_at.end();
+    }
+    // The row with this key, or -1.
+    int find(const RowKey& key) const
+    {
+        const auto it = std::lower_bound(m_at.begin(), m_at.end(), key,
+                                         [](const auto& entry, const RowKey& k) { return entry.first < k; });
+        return it != m_at.end() && it->first == key ? it->second : -1;
+    }
+
+private:
+    std::vector<std::pair<RowKey, int>> m_at;
+};
 
 // The style's own warning icon, made once.
 QIcon warningIcon()
@@ -79,6 +92,23 @@ QIcon warningIcon()
 }
 
 } // namespace
+
+void ListItemsModel::Row::setTag(const QString& tag)
+{
+    // Sharing the path's text, as most tags do: nothing of its own to keep.
+    m_tagIsPath = !tag.isNull() && tag.constData() == sub[0].constData() && tag.size() == sub[0].size();
+    const QString own = m_tagIsPath ? QString() : tag;
+    if (!m_rare && own.isNull())
+        return;
+    m_rare = std::make_shared<const Rare>(Rare{own, warning()});
+}
+
+void ListItemsModel::Row::setWarning(const QString& warning)
+{
+    if (!m_rare && warning.isEmpty())
+        return;
+    m_rare = std::make_shared<const Rare>(Rare{m_rare ? m_rare->tag : QString(), warning});
+}
 
 ListItemsModel::ListItemsModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -112,8 +142,8 @@ void ListItemsModel::endFill()
 
 void ListItemsModel::publish(std::vector<Row>&& next)
 {
-    std::unordered_map<RowKey, int, RowKeyHash> at, old;
-    if (!indexKeys(next, at) || !indexKeys(m_rows, old)) {
+    KeyIndex at, old;
+    if (!at.build(next) || !old.build(m_rows)) {
         beginResetModel();
         m_rows = std::move(next);
         endResetModel();
@@ -124,12 +154,12 @@ void ListItemsModel::publish(std::vector<Row>&& next)
 
     // Rows that are gone, a run at a time from the end.
     for (int i = count() - 1; i >= 0;) {
-        if (at.count(keyOf(m_rows[static_cast<std::size_t>(i)]))) {
+        if (at.find(keyOf(m_rows[static_cast<std::size_t>(i)])) >= 0) {
             --i;
             continue;
         }
         const int last = i;
-        while (i >= 0 && !at.count(keyOf(m_rows[static_cast<std::size_t>(i)])))
+        while (i >= 0 && at.find(keyOf(m_rows[static_cast<std::size_t>(i)])) < 0)
             --i;
         beginRemoveRows({}, i + 1, last);
         m_rows.erase(m_rows.begin() + i + 1, m_rows.begin() + last + 1);
@@ -141,7 +171,7 @@ void ListItemsModel::publish(std::vector<Row>&& next)
     std::vector<int> target(m_rows.size());
     bool ordered = true;
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        target[i] = at.at(keyOf(m_rows[i]));
+        target[i] = at.find(keyOf(m_rows[i]));
         ordered = ordered && (i == 0 || target[i] > target[i - 1]);
     }
     if (!ordered) {
@@ -209,7 +239,9 @@ int ListItemsModel::add(const QString& text)
     const int at = count();
     if (!m_filling)
         beginInsertRows({}, at, at);
-    items().push_back(Row{text, {}, -1, {}, -1, {}});
+    Row row;
+    row.text = text;
+    items().push_back(std::move(row));
     if (!m_filling)
         endInsertRows();
     changed();
@@ -220,7 +252,23 @@ void ListItemsModel::setSubItem(int i, int sub, const QString& text)
 {
     if (i < 0 || i >= count() || sub < 1 || sub > 2)
         throw ToolkitError("no such item");
-    items()[static_cast<std::size_t>(i)].sub[sub - 1] = text;
+    Row& row = items()[static_cast<std::size_t>(i)];
+    const QString tag = row.tag();
+    row.sub[sub - 1] = text;
+    if (sub == 2)
+        row.later = nullptr;
+    row.setTag(tag);   // still its own text, whatever the path now is
+    if (!m_filling)
+        Q_EMIT dataChanged(index(i, sub), index(i, sub));
+}
+
+void ListItemsModel::setSubItem(int i, int sub, std::shared_ptr<const DeferredText> text)
+{
+    if (i < 0 || i >= count() || sub != 2)
+        throw ToolkitError("no such item");
+    Row& row = items()[static_cast<std::size_t>(i)];
+    row.sub[1] = QString();
+    row.later = std::move(text);
     if (!m_filling)
         Q_EMIT dataChanged(index(i, sub), index(i, sub));
 }
@@ -236,7 +284,7 @@ void ListItemsModel::setTag(int i, const QString& tag)
 {
     if (i < 0 || i >= count())
         throw ToolkitError("no such item");
-    items()[static_cast<std::size_t>(i)].tag = tag;
+    items()[static_cast<std::size_t>(i)].setTag(tag);
 }
 
 void ListItemsModel::setStarted(int i, qint64 started)
@@ -250,10 +298,12 @@ void ListItemsModel::addWarning(int i, const QString& reason)
 {
     if (i < 0 || i >= count())
         throw ToolkitError("no such item");
-    QString& warning = items()[static_cast<std::size_t>(i)].warning;
+    Row& row = items()[static_cast<std::size_t>(i)];
+    QString warning = row.warning();
     if (!warning.isEmpty())
         warning += u'\n';
     warning += reason;
+    row.setWarning(warning);
     if (!m_filling)
         Q_EMIT dataChanged(index(i, 0), index(i, columnCount() - 1));
 }
@@ -262,7 +312,7 @@ void ListItemsModel::setWarning(int i, const QString& warning)
 {
     if (i < 0 || i >= count())
         throw ToolkitError("no such item");
-    items()[static_cast<std::size_t>(i)].warning = warning;
+    items()[static_cast<std::size_t>(i)].setWarning(warning);
     if (!m_filling)
         Q_EMIT dataChanged(index(i, 0), index(i, columnCount() - 1));
 }
@@ -348,13 +398,13 @@ QVariant ListItemsModel::data(const QModelIndex& index, int role) const
     // The one place a row's warning is shown: an icon before its text, and
     // its reason for the mouse and for screen readers.
     case Qt::DecorationRole:
-        if (index.column() == 0 && !r.warning.isEmpty())
+        if (index.column() == 0 && !r.warning().isEmpty())
             return warningIcon();
         return {};
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole:
-        if (!r.warning.isEmpty())
-            return r.warning;
+        if (const QString warning = r.warning(); !warning.isEmpty())
+            return warning;
         return {};
     case Qt::SizeHintRole:
         // The details block is many lines long; it must not make every

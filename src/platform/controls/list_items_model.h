@@ -6,6 +6,9 @@
 #include <QStringList>
 #include <QVarLengthArray>
 
+#include "platform/controls/deferred_text.h"
+
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -19,19 +22,37 @@ namespace zerva {
 class ListItemsModel : public QAbstractTableModel {
     Q_OBJECT
 public:
+    // One row. Ten thousand of them stand in each of two lists, so a row
+    // keeps what few rows have (a tag unlike its path, a warning) apart.
     struct Row {
         QString text;
         QString sub[2];
+        // Sub-item 2 made when it is read; sub[1] is then empty.
+        std::shared_ptr<const DeferredText> later;
         qint64 key = -1;
-        // A text the program keeps with the row and does not show.
-        QString tag;
         // When the process of the row started (see ProcessInfo::startTime);
         // -1: unknown. With the key, it names the row's process.
         qint64 started = -1;
+
+        QString value(int which) const { return which == 2 && later ? later->text() : sub[which - 1]; }
+        // A text the program keeps with the row and does not show.
+        QString tag() const { return m_tagIsPath ? sub[0] : m_rare ? m_rare->tag : QString(); }
+        void setTag(const QString& tag);
         // Why the row deserves a second look; empty for most rows. Shown as
         // the standard warning icon, with the reason as tooltip and
         // accessible description.
-        QString warning;
+        QString warning() const { return m_rare ? m_rare->warning : QString(); }
+        void setWarning(const QString& warning);
+
+    private:
+        struct Rare {
+            QString tag;
+            QString warning;
+        };
+        // Shared by the copies of a row, replaced (not changed) when set.
+        std::shared_ptr<const Rare> m_rare;
+        // The tag is the path (sub-item 1), as with most process rows.
+        bool m_tagIsPath = false;
     };
 
     explicit ListItemsModel(QObject* parent = nullptr);
@@ -42,7 +63,8 @@ public:
     // on a new set of rows while the views go on showing the old one.
     // endFill() sorts the new rows (when a sort is set) and hands them to
     // the views as the difference from the old ones: rows removed, inserted,
-    // moved and changed (any field), matched by key and start time. Only
+    // moved and changed (any field; a deferred sub-item by its object),
+    // matched by key and start time. Only
     // rows without a key of their own (no key, or a key and start time that
     // two rows share) reset the views.
     void beginFill();
@@ -56,6 +78,7 @@ public:
     int count() const { return static_cast<int>(items().size()); }
     const Row& row(int i) const { return items().at(static_cast<std::size_t>(i)); }
     void setSubItem(int i, int sub, const QString& text);
+    void setSubItem(int i, int sub, std::shared_ptr<const DeferredText> text);
     void setKey(int i, qint64 key);
     void setTag(int i, const QString& tag);
     void setStarted(int i, qint64 started);

@@ -61,7 +61,7 @@ QString ListView::subItem(int item, int sub) const
     checkItem(item);
     if (sub < 1 || sub > 2)
         throw ToolkitError("no such sub-item");
-    return m_model->row(item).sub[sub - 1];
+    return m_model->row(item).value(sub);
 }
 
 void ListView::setSubItem(int item, int sub, const QString& text)
@@ -88,7 +88,7 @@ void ListView::setTag(int item, const QString& tag)
 QString ListView::tag(int item) const
 {
     checkItem(item);
-    return m_model->row(item).tag;
+    return m_model->row(item).tag();
 }
 
 void ListView::setWarning(int item, const QString& warning)

@@ -27,6 +27,11 @@ public:
     QString text(int item) const;
     QString subItem(int item, int sub) const;
     void setSubItem(int item, int sub, const QString& text);
+    // Sub-item 2 only: made when it is read.
+    void setSubItem(int item, int sub, std::shared_ptr<const DeferredText> text)
+    {
+        m_model->setSubItem(item, sub, std::move(text));
+    }
     // A row's hidden key, a process's id, and when that process started
     // (-1: unknown): together they name the process, and a refresh keeps a
     // row (and its selection) while they stay the same.
@@ -34,7 +39,7 @@ public:
     void setStarted(int item, qint64 started) { m_model->setStarted(item, started); }
     qint64 started(int item) const { return m_model->row(item).started; }
     void addWarning(int item, const QString& reason) { m_model->addWarning(item, reason); }
-    QString warning(int item) const { return m_model->row(item).warning; }
+    QString warning(int item) const { return m_model->row(item).warning(); }
     qint64 key(int item) const;
     // The item's Tag: a text kept with it and not shown.
     void setTag(int item, const QString& tag);

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,7 +25,10 @@ namespace zerva {
 //                   /proc/PID/task/TID/exe when the first thread has ended;
 //                   null when it cannot be read (kernel threads, processes
 //                   that have ended, other users' processes when not root,
-//                   and processes that hid it: see pathSuspect)
+//                   and processes that hid it: see pathSuspect); as read
+//                   after the process's last exec where the kernel reports
+//                   execs, so a suffix or rename that comes later waits
+//                   for its next one
 //   priority        20 - nice: a larger number is a higher priority
 //   commandLine     the arguments joined by single blanks; null when empty
 //                   or unreadable; cut after CommandLineLimit bytes (or
@@ -122,6 +126,18 @@ public:
     // cannot be reached at all. A process that ends during the scan is
     // skipped, not reported as a failure.
     virtual bool snapshot(std::vector<ProcessInfo>& out) = 0;
+    // The same snapshot handed to `each` one process at a time, as it is
+    // read, so that the whole list is never held at once: at ten thousand
+    // processes the list alone would be megabytes. `each` may use the
+    // source's other calls. By default, through snapshot().
+    virtual bool scan(const std::function<void(ProcessInfo&)>& each)
+    {
+        std::vector<ProcessInfo> all;
+        const bool ok = snapshot(all);
+        for (ProcessInfo& p : all)
+            each(p);
+        return ok;
+    }
 
     // For the trust test: the file that `path` names, as this program sees
     // the file system (links followed), and the file that `process` runs
@@ -148,6 +164,11 @@ public:
     // that cannot read one process alone keeps both defaults: whole command
     // lines in every snapshot.
     virtual void limitCommandLines(std::size_t bytes) { static_cast<void>(bytes); }
+    // Asks that snapshots leave commandLine null, for commandLine() to read
+    // when a command line is shown: of a process's values it costs the most
+    // to read, and it is seen only in its details. False (snapshots keep
+    // reading them) where commandLine() cannot read one process's.
+    virtual bool readCommandLinesOnRequest() { return false; }
     // The whole command line (up to CommandLineLimit, as in snapshots) of
     // the process with this id and start time; nothing when it has ended,
     // or its id now names another process, or it cannot be read.

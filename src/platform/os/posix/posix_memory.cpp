@@ -14,4 +14,15 @@ void ReleaseFreeMemory()
 #endif
 }
 
+void ReturnLargeBlocks()
+{
+#if defined(__GLIBC__)
+    // glibc raises its threshold for such blocks each time one is freed,
+    // after which they come from the heap and fragment it; a fixed one
+    // keeps them out of it.
+    ::mallopt(M_MMAP_THRESHOLD, 64 * 1024);
+    ::mallopt(M_TRIM_THRESHOLD, 128 * 1024);
+#endif
+}
+
 } // namespace zerva

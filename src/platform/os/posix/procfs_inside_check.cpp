@@ -80,7 +80,7 @@ std::optional<ProcessInside> ProcfsProcessSource::inspect(const ProcessInfo& pro
     bool failed = false;
     const TaskWalk walk = WalkTasks(rootFd, pid, [&](const std::string& dir) {
         if (!readInside(dir + "/status", 65536)) {
-            if (errno == ENOENT || errno == ESRCH)
+            if (FailedLook(rootFd, dir, errno) == TaskWalk::Answer::Absent)
                 return TaskWalk::Answer::Absent;   // this thread has ended
             failed = true;
             return TaskWalk::Answer::Denied;

@@ -1,5 +1,6 @@
 #include "platform/os/posix/procfs_process_source.h"
 
+#include "platform/os/posix/exec_events.h"
 #include "platform/os/posix/procfs_tasks.h"
 
 #include <algorithm>
@@ -82,7 +83,8 @@ std::optional<FileId> idOf(const struct stat& st)
 
 } // namespace
 
-ProcfsProcessSource::ProcfsProcessSource(std::string root, std::optional<unsigned> reader, std::size_t keptFiles)
+ProcfsProcessSource::ProcfsProcessSource(std::string root, std::optional<unsigned> reader, std::size_t keptFiles,
+                                         bool execEvents)
     : m_root(std::move(root)), m_pageSize(::sysconf(_SC_PAGESIZE)), m_buf(4096),
       m_reader(reader.value_or(static_cast<unsigned>(::geteuid())))
 {
@@ -90,6 +92,14 @@ ProcfsProcessSource::ProcfsProcessSource(std::string root, std::optional<unsigne
     const ssize_t n = ::readlink((m_root + "/self/ns/user").c_str(), ns, sizeof ns);
     if (n > 0)
         m_userNamespace.assign(ns, static_cast<std::size_t>(n));
+    // The events number processes as this program's pid namespace does
+    // (the kernel answers only there): they fit a tree that shows this
+    // program under its own number.
+    char self[32];
+    const ssize_t selfLen = ::readlink((m_root + "/self").c_str(), self, sizeof self);
+    if (execEvents && selfLen > 0
+        && std::string_view(self, static_cast<std::size_t>(selfLen)) == std::to_string(::getpid()))
+        m_events = std::make_unique<ExecEvents>();
     if (m_pageSize <= 0)
         m_pageSize = 4096;
     // Two open files per process, keptFiles in all: ask for room for
@@ -102,12 +112,20 @@ ProcfsProcessSource::ProcfsProcessSource(std::string root, std::optional<unsigne
         const rlim_t want = keptFiles + reserve;
         if (lim.rlim_cur != RLIM_INFINITY && lim.rlim_cur < want) {
             rlimit raised = lim;
-            raised.rlim_cur = lim.rlim_max == RLIM_INFINITY ? want : std::min<rlim_t>(lim.rlim_max, want);
+            // Root may raise the hard limit too (a session's is often
+            // 20000, short of ten thousand processes' files).
+            raised.rlim_cur = want;
+            raised.rlim_max = lim.rlim_max == RLIM_INFINITY ? RLIM_INFINITY : std::max<rlim_t>(lim.rlim_max, want);
+            if (::setrlimit(RLIMIT_NOFILE, &raised) != 0) {
+                raised.rlim_max = lim.rlim_max;
+                raised.rlim_cur = lim.rlim_max == RLIM_INFINITY ? want : std::min<rlim_t>(lim.rlim_max, want);
+            }
             if (::setrlimit(RLIMIT_NOFILE, &raised) == 0)
                 lim = raised;
         }
         const rlim_t usable = std::min<rlim_t>(lim.rlim_cur, keptFiles + reserve);
-        m_maxHeld = usable > reserve ? static_cast<std::size_t>((usable - reserve) / 2) : 0;
+        m_maxFiles = usable > reserve ? static_cast<std::size_t>(usable - reserve) : 0;
+        m_maxHeld = m_maxFiles / 2;
     }
 }
 
@@ -126,18 +144,29 @@ void ProcfsProcessSource::release(Held& held)
     if (held.cmdline >= 0)
         ::close(held.cmdline);
     held.stat = held.cmdline = -1;
+    held.program.reset();
 }
 
 bool ProcfsProcessSource::snapshot(std::vector<ProcessInfo>& out)
 {
     const std::size_t expected = out.size();
     out.clear();
+    out.reserve(expected);
+    return scan([&](ProcessInfo& p) { out.push_back(std::move(p)); });
+}
+
+bool ProcfsProcessSource::scan(const std::function<void(ProcessInfo&)>& each)
+{
     DIR* dir = ::opendir(m_root.c_str());
     if (!dir)
         return false;
-    out.reserve(expected);
     m_rootFd = ::dirfd(dir);
     ++m_scan;
+    // Before any link is read: an exec from now on shows at the next scan.
+    m_execsKnown = m_events && m_events->drain(m_execs);
+    for (const std::int64_t pid : m_execs)
+        if (const auto it = m_held.find(pid); it != m_held.end())
+            it->second.program.reset();
     while (const dirent* entry = ::readdir(dir)) {
         if (!IsProcId(entry->d_name))
             continue;
@@ -147,7 +176,12 @@ bool ProcfsProcessSource::snapshot(std::vector<ProcessInfo>& out)
         info.pid = toInt(pid, ok);
         if (!ok || !readProcess(pid, info))
             continue;   // ended since readdir
-        out.push_back(std::move(info));
+        try {
+            each(info);
+        } catch (...) {
+            ::closedir(dir);
+            throw;
+        }
     }
     ::closedir(dir);
     // The files of processes that have ended.
@@ -237,10 +271,24 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
     // parentheses, so the fields start after the last ')'. Its open file
     // fails, or reads nothing, once its process has ended: then both files
     // belonged to that process and the number is opened anew.
-    bool haveStat = readFile("stat", files.stat, held != nullptr) && m_len > 0;
+    //
+    // The first thread's own stat ("PID/task/PID/stat") holds every value
+    // read here, as the process's does, and costs an eighth less: it does
+    // not add up the times of all the threads. A tree without it (a
+    // crafted one) has the process's.
+    const auto readStat = [&] {
+        if (files.stat >= 0)
+            return readFile("stat", files.stat, true) && m_len > 0;
+        m_statName.assign("task/").append(pid).append("/stat");
+        bool ok = readFile(m_statName.c_str(), files.stat, held != nullptr);
+        if (!ok && errno == ENOENT)
+            ok = readFile("stat", files.stat, held != nullptr);
+        return ok && m_len > 0;
+    };
+    bool haveStat = readStat();
     if (!haveStat && files.stat >= 0) {
         release(files);
-        haveStat = readFile("stat", files.stat, held != nullptr) && m_len > 0;
+        haveStat = readStat();
     }
     if (!haveStat) {
         release(files);
@@ -285,10 +333,10 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
             info.pageFileUsage = value * m_pageSize;
     }
 
-    if (!readProgram(info, kernelThread))
+    if (!program(info, kernelThread, held))
         return false;
     // A kernel thread has no memory of its own, so no arguments.
-    if (!kernelThread)
+    if (!kernelThread && !m_commandLinesOnRequest)
         readCommandLine(info, files.cmdline, held != nullptr);
 
     if (info.executablePath) {
@@ -303,6 +351,28 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
     return true;
 }
 
+bool ProcfsProcessSource::program(ProcessInfo& info, bool kernelThread, Held* held)
+{
+    if (!held || kernelThread || !info.startTime || !m_events || !m_events->working())
+        return readProgram(info, kernelThread);
+    // Each kept link in its turn is read again, for the changes that come
+    // without an exec.
+    const bool turn = (static_cast<std::uint64_t>(info.pid) + m_scan) % LinkRereadScans == 0;
+    if (m_execsKnown && !turn && held->program && held->programStart == *info.startTime) {
+        info.executablePath = held->program;
+        return true;
+    }
+    held->program.reset();
+    if (!readProgram(info, kernelThread))
+        return false;
+    // Only what was read: a link that could not be is tried again.
+    if (info.executablePath) {
+        held->program = info.executablePath;
+        held->programStart = *info.startTime;
+    }
+    return true;
+}
+
 bool ProcfsProcessSource::readProgram(ProcessInfo& info, bool kernelThread)
 {
     char link[4096];
@@ -313,7 +383,7 @@ bool ProcfsProcessSource::readProgram(ProcessInfo& info, bool kernelThread)
             return TaskWalk::Answer::Found;
         }
         // Refused, or too long to report: not a mere absence.
-        return n >= 0 || errno != ENOENT ? TaskWalk::Answer::Denied : TaskWalk::Answer::Absent;
+        return n >= 0 ? TaskWalk::Answer::Denied : FailedLook(m_rootFd, dir, errno);
     };
     const std::string pid(m_path, 0, m_dirLen - 1);
     const TaskWalk::Answer own = readLink(pid);
@@ -434,7 +504,7 @@ std::optional<FileId> ProcfsProcessSource::runningFile(const ProcessInfo& proces
             char ns[64];
             const ssize_t n = ::readlinkat(rootFd, (dir + "/ns/user").c_str(), ns, sizeof ns);
             if (n < 0)
-                return errno == ENOENT ? TaskWalk::Answer::Absent : TaskWalk::Answer::Denied;
+                return FailedLook(rootFd, dir, errno);
             if (std::string_view(ns, static_cast<std::size_t>(n)) != m_userNamespace)
                 return TaskWalk::Answer::Denied;
         }
@@ -442,7 +512,7 @@ std::optional<FileId> ProcfsProcessSource::runningFile(const ProcessInfo& proces
             id = idOf(st);
             return TaskWalk::Answer::Found;
         }
-        return errno == ENOENT ? TaskWalk::Answer::Absent : TaskWalk::Answer::Denied;
+        return FailedLook(rootFd, dir, errno);
     };
     const TaskWalk::Answer own = tryLink(pid);
     if (own == TaskWalk::Answer::Found)

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zerva {
@@ -50,6 +51,16 @@ bool StatEnding(std::string_view stat)
     unsigned long flags = 0;
     const auto r = std::from_chars(stat.data() + at + 1, stat.data() + stat.size(), flags);
     return r.ec == std::errc() && (flags & ExitingFlag) != 0;
+}
+
+TaskWalk::Answer FailedLook(int rootFd, const std::string& dir, int err)
+{
+    if (err == ENOENT || err == ESRCH)
+        return TaskWalk::Answer::Absent;
+    struct stat st {};
+    if (err == EACCES && ::fstatat(rootFd, dir.c_str(), &st, 0) != 0 && (errno == ENOENT || errno == ESRCH))
+        return TaskWalk::Answer::Absent;
+    return TaskWalk::Answer::Denied;
 }
 
 bool LeaderEnded(int rootFd, std::string_view pid)

@@ -34,6 +34,12 @@ TaskWalk WalkTasks(int rootFd, std::string_view pid, const std::function<TaskWal
 // process); with a walk that found no live thread, the process has ended.
 bool LeaderEnded(int rootFd, std::string_view pid);
 
+// What a failed look into folder `dir` ("PID" or "PID/task/TID") with
+// error `err` tells: Absent when the thread or process has gone (the
+// kernel answers EACCES, not ENOENT, when it goes in the middle of the
+// look), Denied otherwise.
+TaskWalk::Answer FailedLook(int rootFd, const std::string& dir, int err);
+
 // Whether a /proc folder name is a process or thread id: digits only.
 bool IsProcId(const char* name);
 

@@ -11,4 +11,10 @@ void ReleaseFreeMemory()
     ::HeapCompact(::GetProcessHeap(), 0);
 }
 
+void ReturnLargeBlocks()
+{
+    // The process heap already takes blocks this large from the system
+    // and gives them back when they are freed.
+}
+
 } // namespace zerva

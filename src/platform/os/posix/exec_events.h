@@ -1,0 +1,62 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <vector>
+
+namespace zerva {
+
+// The kernel's process events (the proc connector, over netlink), read for
+// one thing: which processes have started another program. With them,
+// ProcfsProcessSource reads a process's program link again only after its
+// exec.
+//
+// The kernel reports events only to listeners with CAP_NET_ADMIN (it
+// refuses the others at bind(), or, on older kernels, in its answer), and
+// only to those in its first user and pid namespaces, ignoring the others
+// without a word. So the reader works only once the kernel has answered
+// the request without an error; until then, and for good when that does
+// not come, it tells nothing.
+class ExecEvents {
+public:
+    ExecEvents();
+    ~ExecEvents();
+    ExecEvents(const ExecEvents&) = delete;
+    ExecEvents& operator=(const ExecEvents&) = delete;
+
+    bool working() const { return m_working; }
+    // Reads every waiting message, without blocking, and puts the process
+    // ids (thread group ids) of the execs among them into `execs`. True when
+    // those are all the execs since the previous drain: the reader works and
+    // nothing was lost (a full receive queue, a cut message, a gap in the
+    // kernel's numbering); false: any process may have started another
+    // program.
+    bool drain(std::vector<std::int64_t>& execs);
+
+private:
+    bool ask(std::uint32_t op);
+    // One datagram of m_len bytes in m_buf; sets `lost` on a sign of loss.
+    void take(std::vector<std::int64_t>& execs, bool& lost);
+    // Takes one event; sets `lost` when its number leaves a gap.
+    void event(const unsigned char* data, std::size_t len, std::uint32_t seq, std::uint32_t ack,
+               std::vector<std::int64_t>& execs, bool& lost);
+    // Closes the socket; when the kernel may count it as a listener, asks it
+    // to stop first.
+    void stop();
+
+    int m_fd = -1;
+    bool m_working = false;
+    // The kernel refused to listen: nothing to take back.
+    bool m_refused = false;
+    // The kernel's answer carries this plus one.
+    std::uint32_t m_ack = 0;
+    std::chrono::steady_clock::time_point m_asked;
+    // Per processor, the number its next event carries: each processor
+    // numbers its events in order.
+    std::vector<std::uint32_t> m_next;
+    std::vector<bool> m_numbered;
+    std::vector<unsigned char> m_buf;
+    std::size_t m_len = 0;
+};
+
+} // namespace zerva
