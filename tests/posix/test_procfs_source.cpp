@@ -270,9 +270,8 @@ private Q_SLOTS:
     }
 
     // A process scanned, then exec'd, shows its new program at a following
-    // snapshot: whether its link is kept between execs or read every time.
-    // A new program shows at the next snapshot; a program file renamed
-    // while it runs (no exec) within a few.
+    // snapshot, whether its link is kept between execs or read every time;
+    // a program file renamed while it runs (no exec) within a few.
     void execSeenAtNextSnapshot_data()
     {
         QTest::addColumn<bool>("execEvents");
