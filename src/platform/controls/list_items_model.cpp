@@ -248,11 +248,18 @@ int ListItemsModel::add(const QString& text)
     return at;
 }
 
+ListItemsModel::Row& ListItemsModel::rowAt(int i)
+{
+    if (i < 0 || i >= count())
+        throw ToolkitError("no such item");
+    return items()[static_cast<std::size_t>(i)];
+}
+
 void ListItemsModel::setSubItem(int i, int sub, const QString& text)
 {
-    if (i < 0 || i >= count() || sub < 1 || sub > 2)
+    if (sub < 1 || sub > 2)
         throw ToolkitError("no such item");
-    Row& row = items()[static_cast<std::size_t>(i)];
+    Row& row = rowAt(i);
     const QString tag = row.tag();
     row.sub[sub - 1] = text;
     if (sub == 2)
@@ -264,9 +271,9 @@ void ListItemsModel::setSubItem(int i, int sub, const QString& text)
 
 void ListItemsModel::setSubItem(int i, int sub, std::shared_ptr<const DeferredText> text)
 {
-    if (i < 0 || i >= count() || sub != 2)
+    if (sub != 2)
         throw ToolkitError("no such item");
-    Row& row = items()[static_cast<std::size_t>(i)];
+    Row& row = rowAt(i);
     row.sub[1] = QString();
     row.later = std::move(text);
     if (!m_filling)
@@ -275,30 +282,22 @@ void ListItemsModel::setSubItem(int i, int sub, std::shared_ptr<const DeferredTe
 
 void ListItemsModel::setKey(int i, qint64 key)
 {
-    if (i < 0 || i >= count())
-        throw ToolkitError("no such item");
-    items()[static_cast<std::size_t>(i)].key = key;
+    rowAt(i).key = key;
 }
 
 void ListItemsModel::setTag(int i, const QString& tag)
 {
-    if (i < 0 || i >= count())
-        throw ToolkitError("no such item");
-    items()[static_cast<std::size_t>(i)].setTag(tag);
+    rowAt(i).setTag(tag);
 }
 
 void ListItemsModel::setStarted(int i, qint64 started)
 {
-    if (i < 0 || i >= count())
-        throw ToolkitError("no such item");
-    items()[static_cast<std::size_t>(i)].started = started;
+    rowAt(i).started = started;
 }
 
 void ListItemsModel::addWarning(int i, const QString& reason)
 {
-    if (i < 0 || i >= count())
-        throw ToolkitError("no such item");
-    Row& row = items()[static_cast<std::size_t>(i)];
+    Row& row = rowAt(i);
     QString warning = row.warning();
     if (!warning.isEmpty())
         warning += u'\n';
@@ -310,9 +309,7 @@ void ListItemsModel::addWarning(int i, const QString& reason)
 
 void ListItemsModel::setWarning(int i, const QString& warning)
 {
-    if (i < 0 || i >= count())
-        throw ToolkitError("no such item");
-    items()[static_cast<std::size_t>(i)].setWarning(warning);
+    rowAt(i).setWarning(warning);
     if (!m_filling)
         Q_EMIT dataChanged(index(i, 0), index(i, columnCount() - 1));
 }

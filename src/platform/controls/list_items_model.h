@@ -115,6 +115,8 @@ private:
     // The rows the item operations work on: the new ones while filling.
     std::vector<Row>& items() { return m_filling ? m_next : m_rows; }
     const std::vector<Row>& items() const { return m_filling ? m_next : m_rows; }
+    // The row the item operations work on; ToolkitError for no such row.
+    Row& rowAt(int i);
     void sortRows(std::vector<Row>& rows) const;
     void publish(std::vector<Row>&& next);
     // Puts row perm[i] at i, keeping the views' selection on its rows.
