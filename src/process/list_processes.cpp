@@ -31,10 +31,10 @@ HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox&
     const auto each = [&](const ProcessInfo& p) {
         // One process that cannot be listed must not cost the others theirs.
         Trap([&] {
-            // The caption is decoded only for rows that are really added.
+            // A process left out for want of a path costs no texts.
             if (!p.executablePath && !p.pathSuspect) {
                 if (check1.value() == 1) {
-                    const int row = list.add(made.caption(p));
+                    const int row = list.add(made.of(p).caption);
                     list.setKey(row, p.pid);
                     if (p.startTime)
                         list.setStarted(row, static_cast<qint64>(*p.startTime));
@@ -51,7 +51,8 @@ HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox&
             // path, which nothing trusts.
             if (p.executablePath)
                 remembered.see(p);   // its first link, for a later change
-            const QString& path = made.path(p);
+            const RowTexts::Texts& row = made.of(p);
+            const QString& path = row.path;
             QString copy = path;   // IsTrusted lower-cases its argument
             TrustVerdict verdict = p.pathSuspect ? TrustVerdict::ProgramHidden : TrustVerdict::Trusted;
             const auto runsFile = [&](const QString& entry) {
@@ -62,18 +63,18 @@ HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox&
                 ++hidden.trusted;
                 return;
             }
-            const int row = list.add(made.caption(p));
-            list.setKey(row, p.pid);
+            const int at = list.add(row.caption);
+            list.setKey(at, p.pid);
             if (p.startTime)
-                list.setStarted(row, static_cast<qint64>(*p.startTime));
-            list.setSubItem(row, 1, path);
+                list.setStarted(at, static_cast<qint64>(*p.startTime));
+            list.setSubItem(at, 1, path);
             if (p.executablePath)
-                list.setTag(row, made.entryPath(p));
-            list.setSubItem(row, 2, made.details(p));
+                list.setTag(at, row.entryPath);
+            list.setSubItem(at, 2, row.values);
             if (verdict != TrustVerdict::Trusted)
-                list.addWarning(row, WarningText(verdict));
+                list.addWarning(at, WarningText(verdict));
             if (const QString reason = MixedScriptReason(path); !reason.isEmpty())
-                list.addWarning(row, reason);
+                list.addWarning(at, reason);
         });
     };
     // An unreachable source leaves the list empty; one that fails midway,

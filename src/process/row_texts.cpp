@@ -21,9 +21,9 @@ QString entryPathOf(const std::optional<std::string_view>& raw, const QString& s
 
 } // namespace
 
-RowTexts::Entry& RowTexts::entryOf(const ProcessInfo& p)
+const RowTexts::Texts& RowTexts::of(const ProcessInfo& p)
 {
-    Entry& e = m_entries[p.pid];
+    Texts& e = m_entries[p.pid];
     e.pass = m_pass;
     if (e.values && e.values->sameAs(p))
         return e;
@@ -36,26 +36,6 @@ RowTexts::Entry& RowTexts::entryOf(const ProcessInfo& p)
     }
     e.values = std::move(values);
     return e;
-}
-
-const QString& RowTexts::caption(const ProcessInfo& p)
-{
-    return entryOf(p).caption;
-}
-
-const QString& RowTexts::path(const ProcessInfo& p)
-{
-    return entryOf(p).path;
-}
-
-const QString& RowTexts::entryPath(const ProcessInfo& p)
-{
-    return entryOf(p).entryPath;
-}
-
-const std::shared_ptr<const ProcessValues>& RowTexts::details(const ProcessInfo& p)
-{
-    return entryOf(p).values;
 }
 
 void RowTexts::sweep()

@@ -17,17 +17,29 @@ namespace zerva {
 // it. Nothing is frozen: any changed value gives a new text at once.
 class RowTexts {
 public:
-    // As DisplayText(caption) and DisplayText(executablePath) make them;
-    // empty for a null value.
-    const QString& caption(const ProcessInfo& process);
-    const QString& path(const ProcessInfo& process);
-    // The path as a trusted entry names it: the program's own text, sharing
-    // path()'s where the two are alike (nearly always); empty when it is not
-    // UTF-8.
-    const QString& entryPath(const ProcessInfo& process);
-    // The process's values, which make its details block when it is read;
-    // the same object while they stay the same.
-    const std::shared_ptr<const ProcessValues>& details(const ProcessInfo& process);
+    // The texts with the values they were made from.
+    struct Texts {
+        // As DisplayText(caption) and DisplayText(executablePath) make
+        // them; empty for a null value.
+        QString caption;
+        QString path;
+        // The path as a trusted entry names it: the program's own text,
+        // sharing path's where the two are alike (nearly always); empty when
+        // it is not UTF-8.
+        QString entryPath;
+        // The process's values, which make its details block when it is
+        // read; the same object while they stay the same.
+        std::shared_ptr<const ProcessValues> values;
+        unsigned pass = 0;
+    };
+
+    // The texts of `process`, made anew where its values changed; one
+    // lookup for all of them.
+    const Texts& of(const ProcessInfo& process);
+    const QString& caption(const ProcessInfo& process) { return of(process).caption; }
+    const QString& path(const ProcessInfo& process) { return of(process).path; }
+    const QString& entryPath(const ProcessInfo& process) { return of(process).entryPath; }
+    const std::shared_ptr<const ProcessValues>& details(const ProcessInfo& process) { return of(process).values; }
 
     // Command lines are not in the snapshots (see
     // ProcessSource::readCommandLinesOnRequest): the details read them from
@@ -40,18 +52,7 @@ public:
     std::size_t size() const { return m_entries.size(); }
 
 private:
-    // The texts with the values they were made from.
-    struct Entry {
-        std::shared_ptr<const ProcessValues> values;
-        QString caption;
-        QString path;
-        QString entryPath;
-        unsigned pass = 0;
-    };
-    // The process's entry, its texts made anew where their values changed.
-    Entry& entryOf(const ProcessInfo& process);
-
-    std::unordered_map<std::int64_t, Entry> m_entries;
+    std::unordered_map<std::int64_t, Texts> m_entries;
     std::shared_ptr<const ProcessSource> m_commandLines;
     unsigned m_pass = 1;
 };
