@@ -103,9 +103,6 @@ void Zerva::fillAndShow(ListView& fill, ListView& other)
         hidden = ListProcesses(fill, *m_platform.processes, *m_form.Check1, *m_form.TrList, &m_trustMemory,
                                m_rowTexts.get());
     });
-    // What the replaced rows and texts held goes back to the system, not
-    // only to the allocator.
-    ReleaseFreeMemory();
     Trap([&] { fill.adoptSelection(other); });
     // BufList's visibility is always set before List1's.
     Trap([&] { bufList.setVisible(&fill == &bufList); });
@@ -113,6 +110,11 @@ void Zerva::fillAndShow(ListView& fill, ListView& other)
     Trap([&] { fill.adoptScroll(other); });
     if (hadFocus)
         Trap([&] { fill.setFocus(); });
+    // The list now hidden is filled anew before it shows again.
+    Trap([&] { other.dropTexts(); });
+    // What the replaced rows and texts held goes back to the system, not
+    // only to the allocator.
+    ReleaseFreeMemory();
     m_UseList1 = &fill == &bufList;
     Trap([&] {
         m_form.lblOS->setText(QStringLiteral("Toplam ") + QString::number(fill.count())

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <iterator>
 #include <numeric>
+#include <tuple>
 
 namespace zerva {
 
@@ -48,9 +49,20 @@ bool same(const QString& a, const QString& b)
 // tag or warning changed is handed to the views anew.
 bool sameTexts(const ListItemsModel::Row& a, const ListItemsModel::Row& b)
 {
-    return same(a.text, b.text) && same(a.sub[0], b.sub[0]) && same(a.sub[1], b.sub[1]) && a.later == b.later
-        && same(a.tag(), b.tag()) && same(a.warning(), b.warning());
+    return same(a.text, b.text) && same(a.sub1, b.sub1) && a.sameSub2(b) && same(a.tag(), b.tag())
+        && same(a.warning(), b.warning());
 }
+
+// A sub-item 2 given as text.
+class PlainText final : public DeferredText {
+public:
+    explicit PlainText(const QString& text) : m_text(text) {}
+    QString text() const override { return m_text; }
+    const QString& plain() const { return m_text; }
+
+private:
+    QString m_text;
+};
 
 // Where each row's key stands in the rows, sorted by key: one block, not a
 // node per row, since it is made at every refresh.
@@ -93,21 +105,40 @@ QIcon warningIcon()
 
 } // namespace
 
+void ListItemsModel::Row::setSub2(const QString& plain)
+{
+    m_sub2 = plain.isEmpty() ? nullptr : std::make_shared<const PlainText>(plain);
+}
+
+bool ListItemsModel::Row::sameSub2(const Row& other) const
+{
+    if (m_sub2 == other.m_sub2)
+        return true;
+    const auto* a = dynamic_cast<const PlainText*>(m_sub2.get());
+    const auto* b = dynamic_cast<const PlainText*>(other.m_sub2.get());
+    return a && b && same(a->plain(), b->plain());
+}
+
+void ListItemsModel::Row::setRare(Rare rare)
+{
+    // Most process rows: the tag is the path, and no warning.
+    static const std::shared_ptr<const Rare> pathTag = std::make_shared<const Rare>(Rare{{}, {}, true});
+    if (rare.warning.isEmpty() && rare.tag.isNull())
+        m_rare = rare.tagIsPath ? pathTag : nullptr;
+    else
+        m_rare = std::make_shared<const Rare>(std::move(rare));
+}
+
 void ListItemsModel::Row::setTag(const QString& tag)
 {
     // Sharing the path's text, as most tags do: nothing of its own to keep.
-    m_tagIsPath = !tag.isNull() && tag.constData() == sub[0].constData() && tag.size() == sub[0].size();
-    const QString own = m_tagIsPath ? QString() : tag;
-    if (!m_rare && own.isNull())
-        return;
-    m_rare = std::make_shared<const Rare>(Rare{own, warning()});
+    const bool isPath = !tag.isNull() && tag.constData() == sub1.constData() && tag.size() == sub1.size();
+    setRare(Rare{isPath ? QString() : tag, warning(), isPath});
 }
 
 void ListItemsModel::Row::setWarning(const QString& warning)
 {
-    if (!m_rare && warning.isEmpty())
-        return;
-    m_rare = std::make_shared<const Rare>(Rare{m_rare ? m_rare->tag : QString(), warning});
+    setRare(Rare{m_rare ? m_rare->tag : QString(), warning, m_rare && m_rare->tagIsPath});
 }
 
 ListItemsModel::ListItemsModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -124,7 +155,7 @@ void ListItemsModel::beginFill()
     if (m_filling)
         return;
     m_next.clear();
-    m_next.reserve(m_rows.size());
+    m_next.reserve(rows().size());
     m_filling = true;
     changed();
 }
@@ -137,7 +168,32 @@ void ListItemsModel::endFill()
     std::vector<Row> next = std::move(m_next);
     m_next = {};
     sortRows(next);
+    rows();
     publish(std::move(next));
+}
+
+void ListItemsModel::dropTexts()
+{
+    if (m_filling || m_textsDropped)
+        return;
+    m_keysOnly.reserve(m_rows.size());
+    for (const Row& r : m_rows)
+        m_keysOnly.emplace_back(r.key, r.started);
+    std::vector<Row>().swap(m_rows);
+    m_textsDropped = true;
+    changed();
+}
+
+std::vector<ListItemsModel::Row>& ListItemsModel::rows() const
+{
+    if (m_textsDropped) {
+        m_rows.resize(m_keysOnly.size());
+        for (std::size_t i = 0; i < m_keysOnly.size(); ++i)
+            std::tie(m_rows[i].key, m_rows[i].started) = m_keysOnly[i];
+        std::vector<std::pair<qint64, qint64>>().swap(m_keysOnly);
+        m_textsDropped = false;
+    }
+    return m_rows;
 }
 
 void ListItemsModel::publish(std::vector<Row>&& next)
@@ -228,7 +284,7 @@ void ListItemsModel::clear()
         m_next.clear();
     } else {
         beginResetModel();
-        m_rows.clear();
+        rows().clear();
         endResetModel();
     }
     changed();
@@ -261,9 +317,10 @@ void ListItemsModel::setSubItem(int i, int sub, const QString& text)
         throw ToolkitError("no such item");
     Row& row = rowAt(i);
     const QString tag = row.tag();
-    row.sub[sub - 1] = text;
-    if (sub == 2)
-        row.later = nullptr;
+    if (sub == 1)
+        row.sub1 = text;
+    else
+        row.setSub2(text);
     row.setTag(tag);   // still its own text, whatever the path now is
     if (!m_filling)
         Q_EMIT dataChanged(index(i, sub), index(i, sub));
@@ -274,8 +331,7 @@ void ListItemsModel::setSubItem(int i, int sub, std::shared_ptr<const DeferredTe
     if (sub != 2)
         throw ToolkitError("no such item");
     Row& row = rowAt(i);
-    row.sub[1] = QString();
-    row.later = std::move(text);
+    row.setSub2(std::move(text));
     if (!m_filling)
         Q_EMIT dataChanged(index(i, sub), index(i, sub));
 }
@@ -368,7 +424,9 @@ std::optional<int> ListItemsModel::findPartial(const QString& text) const
 
 int ListItemsModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+    if (parent.isValid())
+        return 0;
+    return static_cast<int>(m_textsDropped ? m_keysOnly.size() : m_rows.size());
 }
 
 int ListItemsModel::columnCount(const QModelIndex& parent) const
@@ -378,7 +436,9 @@ int ListItemsModel::columnCount(const QModelIndex& parent) const
 
 QVariant ListItemsModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= rowCount())
+    // A list whose texts were dropped is not on show: its rows stay
+    // dropped for what a view may still ask.
+    if (!index.isValid() || index.row() >= rowCount() || m_textsDropped)
         return {};
     const Row& r = m_rows[static_cast<std::size_t>(index.row())];
     switch (role) {
@@ -427,6 +487,7 @@ void ListItemsModel::sort(int column, Qt::SortOrder order)
     m_sortOrder = order;
     if (m_filling || column < 0)
         return;
+    rows();
     std::vector<int> perm(m_rows.size());
     std::iota(perm.begin(), perm.end(), 0);
     std::stable_sort(perm.begin(), perm.end(), [&](int a, int b) {

@@ -26,17 +26,22 @@ public:
     // keeps what few rows have (a tag unlike its path, a warning) apart.
     struct Row {
         QString text;
-        QString sub[2];
-        // Sub-item 2 made when it is read; sub[1] is then empty.
-        std::shared_ptr<const DeferredText> later;
+        // Sub-item 1.
+        QString sub1;
         qint64 key = -1;
         // When the process of the row started (see ProcessInfo::startTime);
         // -1: unknown. With the key, it names the row's process.
         qint64 started = -1;
 
-        QString value(int which) const { return which == 2 && later ? later->text() : sub[which - 1]; }
+        QString value(int which) const { return which == 1 ? sub1 : m_sub2 ? m_sub2->text() : QString(); }
+        // Sub-item 2: a plain text, or one made when it is read.
+        void setSub2(const QString& plain);
+        void setSub2(std::shared_ptr<const DeferredText> later) { m_sub2 = std::move(later); }
+        // Whether sub-item 2 is the same here and in `other` (a deferred
+        // one: the same object).
+        bool sameSub2(const Row& other) const;
         // A text the program keeps with the row and does not show.
-        QString tag() const { return m_tagIsPath ? sub[0] : m_rare ? m_rare->tag : QString(); }
+        QString tag() const { return !m_rare ? QString() : m_rare->tagIsPath ? sub1 : m_rare->tag; }
         void setTag(const QString& tag);
         // Why the row deserves a second look; empty for most rows. Shown as
         // the standard warning icon, with the reason as tooltip and
@@ -48,11 +53,14 @@ public:
         struct Rare {
             QString tag;
             QString warning;
+            // The tag is the path (sub-item 1), as with most process rows.
+            bool tagIsPath = false;
         };
-        // Shared by the copies of a row, replaced (not changed) when set.
+        void setRare(Rare rare);
+        std::shared_ptr<const DeferredText> m_sub2;
+        // Shared by the copies of a row, replaced (not changed) when set;
+        // one for all rows whose tag is their path and that have no warning.
         std::shared_ptr<const Rare> m_rare;
-        // The tag is the path (sub-item 1), as with most process rows.
-        bool m_tagIsPath = false;
     };
 
     explicit ListItemsModel(QObject* parent = nullptr);
@@ -71,11 +79,17 @@ public:
     void endFill();
     bool filling() const { return m_filling; }
 
+    // For a list that is not on show: keeps of each row only its key and
+    // start time, all that the next fill needs to be told to the views as
+    // changes. The rows count as before; their texts read as empty until
+    // any item operation or fill takes them up again.
+    void dropTexts();
+
     void clear();
     int add(const QString& text);
     // Room for `rows` rows in all, so that a long fill does not move them.
     void reserve(qsizetype rows) { items().reserve(static_cast<std::size_t>(rows)); }
-    int count() const { return static_cast<int>(items().size()); }
+    int count() const { return m_filling ? static_cast<int>(m_next.size()) : rowCount(); }
     const Row& row(int i) const { return items().at(static_cast<std::size_t>(i)); }
     void setSubItem(int i, int sub, const QString& text);
     void setSubItem(int i, int sub, std::shared_ptr<const DeferredText> text);
@@ -113,8 +127,11 @@ public:
 
 private:
     // The rows the item operations work on: the new ones while filling.
-    std::vector<Row>& items() { return m_filling ? m_next : m_rows; }
-    const std::vector<Row>& items() const { return m_filling ? m_next : m_rows; }
+    std::vector<Row>& items() { return m_filling ? m_next : rows(); }
+    const std::vector<Row>& items() const { return m_filling ? m_next : rows(); }
+    // The rows the views show, taken up again (with empty texts) after
+    // dropTexts().
+    std::vector<Row>& rows() const;
     // The row the item operations work on; ToolkitError for no such row.
     Row& rowAt(int i);
     void sortRows(std::vector<Row>& rows) const;
@@ -123,8 +140,11 @@ private:
     void reorder(const std::vector<int>& perm);
     void changed();
 
-    // The rows the views show.
-    std::vector<Row> m_rows;
+    // The rows the views show; after dropTexts(), only their keys and start
+    // times (mutable: reading the rows takes them up again).
+    mutable std::vector<Row> m_rows;
+    mutable std::vector<std::pair<qint64, qint64>> m_keysOnly;
+    mutable bool m_textsDropped = false;
     // The rows of a fill in progress.
     std::vector<Row> m_next;
     QStringList m_headers;

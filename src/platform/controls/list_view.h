@@ -62,6 +62,8 @@ public:
     // Filling with updates suspended; see ListItemsModel.
     void beginFill() { m_model->beginFill(); }
     void endFill() { m_model->endFill(); }
+    // While not on show; see ListItemsModel::dropTexts.
+    void dropTexts() { m_model->dropTexts(); }
 
     // Takes over another list's sort order (before a fill), and its selected
     // process and scroll position (after it), so a swap of the double buffer
