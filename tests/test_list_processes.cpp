@@ -56,14 +56,15 @@ private Q_SLOTS:
         FakeProcessSource source;
         source.processes = {MakeProcess(7, "Cap", "/Opt/App/Cap"), MakeProcess(8, "k", std::nullopt),
                             MakeProcess(9, "e", ""), MakeProcess(10, "a\nb", std::nullopt),
-                            MakeProcess(11, "x", "/opt/\xff"), MakeProcess(12, "y", "/opt/\u200ey")};
+                            MakeProcess(11, "x", "/opt/\xff"), MakeProcess(12, "y", "/opt/\u200ey"),
+                            MakeProcess(13, "Cap", "/Opt/App/Cap")};
         source.processes[3].pathSuspect = true;
         ListView list, trList;
         trList.add("/other");
         CheckBox box(QString{});
         box.setValue(1);
         ListProcesses(list, source, box, trList);
-        QCOMPARE(list.count(), 6);
+        QCOMPARE(list.count(), 7);
         // Path keeps its letter case; the trust test works on a copy.
         QCOMPARE(list.subItem(0, 1), QStringLiteral("/Opt/App/Cap"));
         QCOMPARE(list.subItem(0, 2), DetailsBlock(source.processes[0]));
@@ -87,6 +88,10 @@ private Q_SLOTS:
         QCOMPARE(list.tag(4), QString());
         QCOMPARE(list.subItem(5, 1), QStringLiteral("/opt/\\xE2\\x80\\x8Ey"));
         QCOMPARE(list.tag(5), QStringLiteral("/opt/\u200ey"));
+        // Two processes of one program hold one text of each.
+        QCOMPARE(list.subItem(6, 1).constData(), list.subItem(0, 1).constData());
+        QCOMPARE(list.text(6).constData(), list.text(0).constData());
+        QCOMPARE(list.tag(6), QStringLiteral("/Opt/App/Cap"));
     }
 
     void replacesRowsAndKeepsSourceOrder()

@@ -69,7 +69,7 @@ HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox&
                 list.setStarted(at, static_cast<qint64>(*p.startTime));
             list.setSubItem(at, 1, path);
             if (p.executablePath)
-                list.setTag(at, row.entryPath);
+                list.setTag(at, row.entryPath());
             list.setSubItem(at, 2, row.values);
             if (verdict != TrustVerdict::Trusted)
                 list.addWarning(at, WarningText(verdict));

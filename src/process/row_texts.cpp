@@ -6,20 +6,32 @@ namespace zerva {
 
 namespace {
 
-QString decoded(const std::optional<std::string_view>& value)
+// Sets the entry path of `e` from the raw path its `path` was shown from.
+void setEntryPath(RowTexts::Texts& e, const std::optional<std::string_view>& raw)
 {
-    return value ? DisplayText(*value) : QString();
-}
-
-QString entryPathOf(const std::optional<std::string_view>& raw, const QString& shown)
-{
+    e.ownEntry.reset();
+    e.entryIsPath = false;
     if (!raw || !QByteArrayView(raw->data(), qsizetype(raw->size())).isValidUtf8())
-        return QString();
+        return;
     QString entry = QString::fromUtf8(raw->data(), qsizetype(raw->size()));
-    return entry == shown ? shown : entry;
+    e.entryIsPath = entry == e.path;
+    if (!e.entryIsPath)
+        e.ownEntry = std::make_unique<const QString>(std::move(entry));
 }
 
 } // namespace
+
+QString RowTexts::shared(const std::optional<std::string_view>& value)
+{
+    if (!value)
+        return QString();
+    QString text = DisplayText(*value);
+    const auto it = m_shared.constFind(text);
+    if (it != m_shared.constEnd())
+        return *it;
+    m_shared.insert(text);
+    return text;
+}
 
 const RowTexts::Texts& RowTexts::of(const ProcessInfo& p)
 {
@@ -29,10 +41,10 @@ const RowTexts::Texts& RowTexts::of(const ProcessInfo& p)
         return e;
     auto values = std::make_shared<const ProcessValues>(p, m_commandLines);
     if (!e.values || e.values->caption() != values->caption())
-        e.caption = decoded(values->caption());
+        e.caption = shared(values->caption());
     if (!e.values || e.values->executablePath() != values->executablePath()) {
-        e.path = decoded(values->executablePath());
-        e.entryPath = entryPathOf(values->executablePath(), e.path);
+        e.path = shared(values->executablePath());
+        setEntryPath(e, values->executablePath());
     }
     e.values = std::move(values);
     return e;
@@ -42,6 +54,9 @@ void RowTexts::sweep()
 {
     for (auto it = m_entries.begin(); it != m_entries.end();)
         it = it->second.pass == m_pass ? std::next(it) : m_entries.erase(it);
+    // A text held here alone is no row's any more.
+    for (auto it = m_shared.begin(); it != m_shared.end();)
+        it = it->isDetached() ? m_shared.erase(it) : std::next(it);
     ++m_pass;
 }
 
