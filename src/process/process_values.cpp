@@ -18,7 +18,8 @@ bool sameNumber(bool present, std::int64_t kept, const std::optional<std::int64_
 } // namespace
 
 ProcessValues::ProcessValues(const ProcessInfo& p, std::shared_ptr<const ProcessSource> commandLines)
-    : m_commandLines(std::move(commandLines)), m_pid(p.pid), m_startTime(p.startTime)
+    : m_commandLines(std::move(commandLines)), m_pid(p.pid), m_startTime(p.startTime.value_or(0)),
+      m_hasStartTime(p.startTime.has_value())
 {
     const std::optional<std::string>* texts[Fields] = {&p.executablePath, &p.commandLine, &p.name, &p.caption,
                                                         &p.description};
@@ -59,9 +60,9 @@ ProcessValues::ProcessValues(const ProcessInfo& p, std::shared_ptr<const Process
         m_present |= PageFileUsageBit;
         m_pageFileUsage = *p.pageFileUsage;
     }
-    if (p.threadCount) {
+    if (p.threadCount && *p.threadCount >= INT32_MIN && *p.threadCount <= INT32_MAX) {
         m_present |= ThreadCountBit;
-        m_threadCount = *p.threadCount;
+        m_threadCount = static_cast<std::int32_t>(*p.threadCount);
     }
 }
 
@@ -94,8 +95,8 @@ QString ProcessValues::text() const
         return (m_present & bit) ? std::optional<std::int64_t>(v) : std::nullopt;
     };
     std::optional<std::string> read;
-    if (m_commandLines && m_startTime)
-        read = m_commandLines->commandLine(m_pid, *m_startTime);
+    if (m_commandLines && m_hasStartTime)
+        read = m_commandLines->commandLine(m_pid, m_startTime);
     const std::optional<std::string_view> commandLine =
         m_commandLines ? (read ? std::optional<std::string_view>(*read) : std::nullopt) : field(CommandLine);
     return DetailsBlock(DetailsValues{number(PriorityBit, m_priority), commandLine,

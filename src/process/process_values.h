@@ -42,16 +42,19 @@ private:
     std::optional<std::string_view> field(Field f) const;
     bool sameText(Field f, const std::optional<std::string>& value) const;
 
+    // Ten thousand of these are kept: flags rather than optionals.
     std::shared_ptr<const ProcessSource> m_commandLines;
     std::int64_t m_pid = 0;
-    std::optional<std::uint64_t> m_startTime;
+    std::uint64_t m_startTime = 0;   // m_hasStartTime
     std::string m_texts;
     std::array<Span, Fields> m_spans{};
     std::int64_t m_priority = 0;
     std::int64_t m_pageFileUsage = 0;
-    std::int64_t m_threadCount = 0;
+    // No process has 2^31 threads; a count beyond is not kept.
+    std::int32_t m_threadCount = 0;
     // A bit per value that is there (texts by Field, then the numbers).
     std::uint8_t m_present = 0;
+    bool m_hasStartTime = false;
 };
 
 } // namespace zerva

@@ -22,9 +22,11 @@ TrustVerdict TrustCheck::verdict(const ProcessInfo& process, const QString& entr
     TrustMemory::Record& record = m_memory.see(process);
     if (record.verdict != TrustVerdict::Trusted)
         return record.verdict;
-    if (!record.firstFile)
+    if (!record.hasFirstFile) {
         record.firstFile = file;
-    if (record.linkChanged || *record.firstFile != file)
+        record.hasFirstFile = true;
+    }
+    if (record.linkChanged || record.firstFile != file)
         return record.verdict = TrustVerdict::LinkChanged;
     if (!m_systemPreload)
         m_systemPreload = m_source.systemPreload();
@@ -62,6 +64,7 @@ TrustVerdict TrustCheck::inspected(const ProcessInfo& process, TrustMemory::Reco
     if (!inside)
         return verdict;   // asked again at the next refresh
     record.inspectedAt = m_now;
+    record.inspected = true;
     return record.verdict = verdict;
 }
 

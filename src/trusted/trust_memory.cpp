@@ -16,7 +16,7 @@ void TrustMemory::endRefresh()
         if (it->second.refresh != m_refresh) {
             it = m_records.erase(it);
         } else {
-            m_inspected += it->second.inspectedAt ? 1 : 0;
+            m_inspected += it->second.inspected ? 1 : 0;
             ++it;
         }
     }
@@ -25,9 +25,11 @@ void TrustMemory::endRefresh()
 TrustMemory::Record& TrustMemory::see(const ProcessInfo& process)
 {
     Record& r = m_records[process.pid];
-    if (r.refresh == 0 || r.startTime != process.startTime) {
+    if (r.refresh == 0 || r.hasStartTime != process.startTime.has_value()
+        || (r.hasStartTime && r.startTime != *process.startTime)) {
         r = Record{};
-        r.startTime = process.startTime;
+        r.hasStartTime = process.startTime.has_value();
+        r.startTime = process.startTime.value_or(0);
         r.firstPath = process.executablePath.value_or(std::string());
         const auto parent = m_records.find(process.parentPid);
         r.mayExec = process.parentPid != 0 && parent != m_records.end() && parent->second.refresh == m_refresh
@@ -47,12 +49,12 @@ TrustMemory::Record& TrustMemory::see(const ProcessInfo& process)
 
 bool TrustMemory::due(const ProcessInfo& process, const Record& record, Clock::time_point now) const
 {
-    if (!record.inspectedAt || recheckAfter.count() == 0)
+    if (!record.inspected || recheckAfter.count() == 0)
         return true;
     const std::chrono::milliseconds wait = std::max(
         recheckAfter, std::chrono::milliseconds(m_inspected * 1000 / std::max(rechecksPerSecond, 1)));
     const auto spread = wait * (process.pid % 8) / 8;
-    return now - *record.inspectedAt >= wait + spread;
+    return now - record.inspectedAt >= wait + spread;
 }
 
 } // namespace zerva

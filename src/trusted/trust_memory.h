@@ -20,18 +20,24 @@ class TrustMemory {
 public:
     using Clock = std::chrono::steady_clock;
 
+    // Ten thousand of these are kept: flags rather than optionals.
     struct Record {
-        std::optional<std::uint64_t> startTime;
         std::string firstPath;
-        std::optional<FileId> firstFile;
+        // The file it ran when first inspected (hasFirstFile).
+        FileId firstFile;
+        std::uint64_t startTime = 0;   // hasStartTime
+        // When it was last inspected (inspected).
+        Clock::time_point inspectedAt;
+        unsigned refresh = 0;
+        TrustVerdict verdict = TrustVerdict::Trusted;
+        bool hasStartTime = false;
+        bool hasFirstFile = false;
+        bool inspected = false;
         // At first sight it ran its parent's program: a child between fork
         // and exec, whose one change of program is its exec.
         bool mayExec = false;
         // Its program link changed otherwise: it is not believed.
         bool linkChanged = false;
-        TrustVerdict verdict = TrustVerdict::Trusted;
-        std::optional<Clock::time_point> inspectedAt;
-        unsigned refresh = 0;
     };
 
     // An inspection is trusted for this long (or longer, see

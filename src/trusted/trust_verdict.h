@@ -2,12 +2,14 @@
 
 #include <QString>
 
+#include <cstdint>
+
 namespace zerva {
 
 // Why a process is listed although its path is trusted (or, for
 // ProgramHidden, although nothing about it could be read). Trusted alone
 // hides it.
-enum class TrustVerdict {
+enum class TrustVerdict : std::uint8_t {
     Trusted,
     OtherFile,         // another file runs under the trusted path
     Unreadable,        // the process could not be inspected

@@ -155,7 +155,7 @@ void ListItemsModel::beginFill()
     if (m_filling)
         return;
     m_next.clear();
-    m_next.reserve(rows().size());
+    m_next.reserve(static_cast<std::size_t>(count()));
     m_filling = true;
     changed();
 }

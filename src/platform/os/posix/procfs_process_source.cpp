@@ -144,7 +144,7 @@ void ProcfsProcessSource::release(Held& held)
     if (held.cmdline >= 0)
         ::close(held.cmdline);
     held.stat = held.cmdline = -1;
-    held.program.reset();
+    held.forgetProgram();
 }
 
 bool ProcfsProcessSource::snapshot(std::vector<ProcessInfo>& out)
@@ -166,7 +166,7 @@ bool ProcfsProcessSource::scan(const std::function<void(ProcessInfo&)>& each)
     m_execsKnown = m_events && m_events->drain(m_execs);
     for (const std::int64_t pid : m_execs)
         if (const auto it = m_held.find(pid); it != m_held.end())
-            it->second.program.reset();
+            it->second.forgetProgram();
     while (const dirent* entry = ::readdir(dir)) {
         if (!IsProcId(entry->d_name))
             continue;
@@ -358,16 +358,17 @@ bool ProcfsProcessSource::program(ProcessInfo& info, bool kernelThread, Held* he
     // Each kept link in its turn is read again, for the changes that come
     // without an exec.
     const bool turn = (static_cast<std::uint64_t>(info.pid) + m_scan) % LinkRereadScans == 0;
-    if (m_execsKnown && !turn && held->program && held->programStart == *info.startTime) {
+    if (m_execsKnown && !turn && held->hasProgram && held->programStart == *info.startTime) {
         info.executablePath = held->program;
         return true;
     }
-    held->program.reset();
+    held->forgetProgram();
     if (!readProgram(info, kernelThread))
         return false;
     // Only what was read: a link that could not be is tried again.
     if (info.executablePath) {
-        held->program = info.executablePath;
+        held->hasProgram = true;
+        held->program = *info.executablePath;
         held->programStart = *info.startTime;
     }
     return true;

@@ -98,9 +98,17 @@ private:
         int stat = -1;
         int cmdline = -1;
         unsigned scan = 0;
-        // The link last read, of the process that started at programStart.
-        std::optional<std::string> program;
+        // Whether program holds the link last read, of the process that
+        // started at programStart (a flag, not an optional: ten thousand of
+        // these are kept).
+        bool hasProgram = false;
+        std::string program;
         std::uint64_t programStart = 0;
+        void forgetProgram()
+        {
+            hasProgram = false;
+            std::string().swap(program);
+        }
     };
 
     // Fills `info` from the files of /proc/PID; false when the process
