@@ -6,6 +6,7 @@
 #include "fakes/zerva_fixture.h"
 #include "platform/controls/check_box.h"
 #include "platform/controls/list_view.h"
+#include "platform/os/memory.h"
 
 #include <QDir>
 #include <QFile>
@@ -87,6 +88,23 @@ private Q_SLOTS:
               peak - base);
         QVERIFY2(peak - base <= kSlack, qPrintable(QStringLiteral("heap grew by %1 bytes").arg(peak - base)));
     }
+
+#ifndef ZERVA_ASAN
+    // A block of 100 KiB, under the allocator's own first threshold, is
+    // mapped apart once the program has set its own: proof that the
+    // setting takes effect. Freed, it goes back to the system at once.
+    void largeBlocksStayOutOfTheHeap()
+    {
+        ReturnLargeBlocks();
+        const std::size_t before = mallinfo2().hblkhd;
+        void* block = std::malloc(100 * 1024);
+        QVERIFY(block);
+        QVERIFY(mallinfo2().hblkhd >= before + 100 * 1024);
+        std::free(block);
+        QCOMPARE(mallinfo2().hblkhd, before);
+        ReleaseFreeMemory();
+    }
+#endif
 };
 
 QTEST_MAIN(TestSoak)
