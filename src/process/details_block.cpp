@@ -53,6 +53,11 @@ qsizetype length(const std::optional<std::string_view>& value)
     return value ? static_cast<qsizetype>(value->size()) : 0;
 }
 
+std::optional<std::string_view> view(const std::optional<std::string>& value)
+{
+    return value ? std::optional<std::string_view>(*value) : std::nullopt;
+}
+
 } // namespace
 
 QString KilobytesText(const std::optional<std::int64_t>& bytes)
@@ -61,15 +66,6 @@ QString KilobytesText(const std::optional<std::int64_t>& bytes)
     append(text, kilobytes(bytes));
     return text;
 }
-
-namespace {
-
-std::optional<std::string_view> view(const std::optional<std::string>& value)
-{
-    return value ? std::optional<std::string_view>(*value) : std::nullopt;
-}
-
-} // namespace
 
 QString DetailsBlock(const ProcessInfo& p)
 {
