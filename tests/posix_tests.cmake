@@ -22,6 +22,7 @@ if(NOT WIN32)
   zerva_add_qt_tests(${CMAKE_CURRENT_SOURCE_DIR}/posix zerva_posix_test_support
     test_hostile_kvr
     test_hostile_kvr_modes
+    test_kvr_editor_race
     test_kvr_owners
     test_posix_conf_codec
     test_posix_shell

@@ -1,4 +1,5 @@
 #include "trusted/kvr_reader.h"
+#include "trusted/kvr_text.h"
 #include "trusted/kvr_writer.h"
 
 #include <QRandomGenerator>
@@ -94,6 +95,56 @@ private Q_SLOTS:
             const std::optional<QString> written = FormatKvr(entries);
             QVERIFY2(written && ReadKvr(*written) == entries, qPrintable(text));
         }
+    }
+
+    // A change is written only when every line read is still there, byte
+    // for byte and in order, but those it took out. `edits`: "+N entry"
+    // puts a line before line N, "-N" takes line N out; `from` is what the
+    // changed text was made from (the read itself unless it differs).
+    void keepsLines_data()
+    {
+        QTest::addColumn<QByteArray>("read");
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<QStringList>("edits");
+        QTest::addColumn<bool>("kept");
+        const QByteArray abc("a\r\nb\nc");
+        QTest::newRow("add at the top") << abc << abc << QStringList{"+0 x"} << true;
+        QTest::newRow("add of a line already there") << abc << abc << QStringList{"+0 a"} << true;
+        QTest::newRow("removal") << abc << abc << QStringList{"-1"} << true;
+        QTest::newRow("removal of the last line") << abc << abc << QStringList{"-2"} << true;
+        QTest::newRow("removal from a shared line")
+            << QByteArray("a,b\r\nc\r\n") << QByteArray("a,b\r\nc\r\n") << QStringList{"-0", "+0 b"} << true;
+        QTest::newRow("duplicate lines, one taken out")
+            << QByteArray("a\r\na\r\na\r\n") << QByteArray("a\r\na\r\na\r\n") << QStringList{"-1"} << true;
+        QTest::newRow("nothing changed") << abc << abc << QStringList{} << true;
+        QTest::newRow("built on a file caught empty") << abc << QByteArray() << QStringList{"+0 x"} << false;
+        QTest::newRow("built on half a file") << abc << QByteArray("a\r\nb") << QStringList{"+0 x"} << false;
+        QTest::newRow("a line end changed") << abc << QByteArray("a\nb\nc") << QStringList{"+0 x"} << false;
+        QTest::newRow("lines in another order") << abc << QByteArray("b\na\r\nc") << QStringList{"+0 x"} << false;
+        QTest::newRow("byte order mark lost")
+            << QByteArray("\xef\xbb\xbf" "a\r\n") << QByteArray("a\r\n") << QStringList{"+0 x"} << false;
+        QTest::newRow("the last line given a line end") << abc << abc << QStringList{"+3 x"} << false;
+        QTest::newRow("more taken out than asked: one copy of two")
+            << QByteArray("a\r\na\r\n") << QByteArray("a\r\n") << QStringList{} << false;
+    }
+    void keepsLines()
+    {
+        QFETCH(QByteArray, read);
+        QFETCH(QByteArray, from);
+        QFETCH(QStringList, edits);
+        QFETCH(bool, kept);
+        KvrText before;
+        QVERIFY(before.parse(read));
+        KvrText text;
+        QVERIFY(text.parse(from));
+        for (const QString& edit : edits) {
+            const qsizetype at = edit.mid(1).section(u' ', 0, 0).toLongLong();
+            if (edit.startsWith(u'+'))
+                QVERIFY(text.insertEntry(at, edit.section(u' ', 1)));
+            else
+                text.removeLine(at);
+        }
+        QCOMPARE(text.keepsLinesOf(before), kept);
     }
 };
 

@@ -45,6 +45,10 @@ QString EditMessage(const char* what, Result result)
         return text("kilit alinamadi.");
     case Result::WriteFailed:
         return text("kvr.conf yazilamadi (disk dolu olabilir).");
+    case Result::Changing:
+        return text("kvr.conf baska bir program tarafindan degistiriliyor.");
+    case Result::WouldLoseLines:
+        return text("kvr.conf dosyasindaki diger satirlar korunamazdi; hicbir sey yazilmadi.");
     }
     return QString();
 }
@@ -88,7 +92,9 @@ void Zerva::tryPendingAdd()
     while (!m_pendingAdds.isEmpty()) {
         Result result = Result::WriteFailed;
         Trap([&] { result = TrustedFile().add(m_pendingAdds.front(), *m_form.TrList, std::chrono::milliseconds(0)); });
-        if (result == Result::Busy && std::chrono::steady_clock::now() < m_addDeadline) {
+        // The lock of another add, or an editor's save: both over soon.
+        if ((result == Result::Busy || result == Result::Changing)
+            && std::chrono::steady_clock::now() < m_addDeadline) {
             m_addRetry.start(m_platform.addRetryMs);
             return;
         }

@@ -3,6 +3,7 @@
 #include "platform/os/conf_codec.h"
 #include "trusted/kvr_writer.h"
 
+#include <QHash>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -45,6 +46,7 @@ bool Detect(QByteArrayView bytes, KvrText::Encoding& encoding, qsizetype& bom)
 bool KvrText::parse(const QByteArray& bytes)
 {
     m_lines.clear();
+    m_removed.clear();
     qsizetype bom = 0;
     const bool text = Detect(bytes, m_encoding, bom);
     m_bom = bytes.left(bom);
@@ -126,7 +128,7 @@ QString KvrText::line(qsizetype i) const
 
 void KvrText::removeLine(qsizetype i)
 {
-    m_lines.removeAt(i);
+    m_removed.push_back(m_lines.takeAt(i));
 }
 
 bool KvrText::insertEntry(qsizetype i, const QString& entry)
@@ -152,6 +154,34 @@ QByteArray KvrText::bytes() const
     for (const QByteArray& l : m_lines)
         all += l;
     return all;
+}
+
+bool KvrText::keepsLinesOf(const KvrText& read) const
+{
+    if (m_bom != read.m_bom || m_encoding != read.m_encoding)
+        return false;
+    QHash<QByteArray, qsizetype> removed;
+    for (const QByteArray& l : m_removed)
+        ++removed[l];
+    // One pass: a line read is the next one here, or one that was taken
+    // out; lines here that match none were put in.
+    qsizetype here = 0;
+    for (const QByteArray& l : read.m_lines) {
+        if (here < m_lines.size() && m_lines[here] == l) {
+            ++here;
+            continue;
+        }
+        if (const auto gone = removed.find(l); gone != removed.end() && *gone > 0) {
+            --*gone;
+            continue;
+        }
+        while (here < m_lines.size() && m_lines[here] != l)
+            ++here;
+        if (here == m_lines.size())
+            return false;
+        ++here;
+    }
+    return true;
 }
 
 bool DecodeKvr(const QByteArray& bytes, QString& text)

@@ -36,6 +36,12 @@ public:
     bool insertEntry(qsizetype i, const QString& entry);
     QByteArray bytes() const;
 
+    // Whether every line of `read` (this text as parsed, before any change)
+    // is still here, byte for byte and in its order, but for those that
+    // removeLine() took out; and the byte order mark too. A change that
+    // would drop or alter a line it did not touch is never written.
+    bool keepsLinesOf(const KvrText& read) const;
+
 private:
     friend bool DecodeKvr(const QByteArray& bytes, QString& text);
     QString decode(const QByteArray& bytes) const;
@@ -46,6 +52,8 @@ private:
     QByteArray m_bom;
     // Each with its own line end, if any.
     QList<QByteArray> m_lines;
+    // What removeLine() took out since parse().
+    QList<QByteArray> m_removed;
 };
 
 // The text of the file's bytes as KvrText reads them; false for no text,

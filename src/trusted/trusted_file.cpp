@@ -111,9 +111,14 @@ TrustedFile::AddResult TrustedFile::rewrite(const Edit& edit, ListView& trList, 
             result = AddResult::NotText;
             return std::nullopt;
         }
+        const KvrText read = text;
         result = edit(text);
         if (result != AddResult::Added)
             return std::nullopt;
+        if (!text.keepsLinesOf(read)) {
+            result = AddResult::WouldLoseLines;
+            return std::nullopt;
+        }
         const QByteArray bytes = text.bytes();
         result = fitsLimits(bytes);
         if (result != AddResult::Added)
@@ -138,6 +143,8 @@ TrustedFile::AddResult TrustedFile::rewrite(const Edit& edit, ListView& trList, 
         return AddResult::ReadOnly;
     case ConfFileStatus::NoPermission:
         return AddResult::NoPermission;
+    case ConfFileStatus::Changing:
+        return AddResult::Changing;
     case ConfFileStatus::WriteFailed:
         result = AddResult::WriteFailed;
         break;

@@ -24,7 +24,13 @@ class ListView;
 // written; nor is one without write permission for its owner. Nothing is
 // written that a later reload would not read back whole: a result beyond
 // the limits is refused. A change keeps every line it does not touch byte for
-// byte, in the file's own encoding (kvr_text.h).
+// byte, in the file's own encoding (kvr_text.h), and is not written unless
+// the new text holds every line read but those it took out.
+//
+// A text editor saving the file meanwhile takes no lock: the file is read
+// only once no save is under way, and replaced only while it is still what
+// was read; otherwise it is read again and the one change made afresh, or,
+// when it keeps changing, left alone (Changing). See conf_file.h.
 class TrustedFile {
 public:
     // Resolved against the working directory at each call.
@@ -66,6 +72,8 @@ public:
         LockFailed,   // no private place for the lock
         WriteFailed,  // disk full or a write failed; the old file stays
         Gone,         // a removal: none of the chosen entries is in the file any more
+        Changing,     // another program kept saving the file
+        WouldLoseLines, // the change would have dropped or altered a line it did not touch
     };
     using RemoveResult = AddResult;
 

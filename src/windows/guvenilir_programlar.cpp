@@ -14,6 +14,14 @@
 
 namespace zerva {
 
+namespace {
+
+// As long as an add waits for the same.
+constexpr std::chrono::milliseconds kRemoveWait{5'000};
+constexpr std::chrono::milliseconds kRemoveRetry{50};
+
+} // namespace
+
 GuvenilirProgramlar::GuvenilirProgramlar(ListView& trList) : QDialog(nullptr), m_trList(&trList)
 {
     setupUi();
@@ -23,6 +31,8 @@ GuvenilirProgramlar::GuvenilirProgramlar(ListView& trList) : QDialog(nullptr), m
             [this] { m_cmdSil->setEnabled(m_lstGuvenilir->selectionModel()->hasSelection()); });
     // Every reload of TrList (an add, a removal) is listed at once.
     connect(trList.model(), &QAbstractItemModel::modelReset, this, &GuvenilirProgramlar::relist);
+    m_removeRetry.setSingleShot(true);
+    connect(&m_removeRetry, &QTimer::timeout, this, &GuvenilirProgramlar::tryRemove);
     relist();
 }
 
@@ -104,14 +114,32 @@ void GuvenilirProgramlar::cmdSil_Click()
     QList<int> rows;
     for (const QModelIndex& index : m_lstGuvenilir->selectionModel()->selectedRows())
         rows.push_back(index.row());
-    if (rows.isEmpty() || !m_trList)
+    if (rows.isEmpty() || !m_trList || m_removeRetry.isActive())
+        return;
+    m_removeListed = m_listed;
+    m_removeRows = rows;
+    m_removeDeadline = std::chrono::steady_clock::now() + kRemoveWait;
+    tryRemove();
+}
+
+void GuvenilirProgramlar::tryRemove()
+{
+    if (!m_trList)
         return;
     // The entries are found again in the file by their text: it may have
     // changed since they were listed. TrList is reloaded, and so this list.
     // One try at the lock: another add holds it only briefly, and the window
-    // must not wait; a busy file is told, and Sil can be pressed again.
+    // must not wait; a busy file is told, and Sil can be pressed again. An
+    // editor's save is over in a moment: tried again from a timer, the
+    // window live meanwhile.
     const TrustedFile::RemoveResult result =
-        TrustedFile().remove(m_listed, rows, *m_trList, std::chrono::milliseconds(0));
+        TrustedFile().remove(m_removeListed, m_removeRows, *m_trList, std::chrono::milliseconds(0));
+    if (result == TrustedFile::RemoveResult::Changing && std::chrono::steady_clock::now() < m_removeDeadline) {
+        m_cmdSil->setEnabled(false);
+        m_removeRetry.start(kRemoveRetry);
+        return;
+    }
+    m_cmdSil->setEnabled(m_lstGuvenilir->selectionModel()->hasSelection());
     Q_EMIT Removed(result);
 }
 

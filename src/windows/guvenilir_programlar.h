@@ -5,6 +5,9 @@
 #include <QDialog>
 #include <QPointer>
 #include <QStringList>
+#include <QTimer>
+
+#include <chrono>
 
 class QListView;
 class QPushButton;
@@ -43,6 +46,8 @@ private:
     void setupUi();
     // Lists TrList's entries afresh.
     void relist();
+    // One try at the removal Sil asked for.
+    void tryRemove();
 
     QPointer<ListView> m_trList;
     // The entries as listed, for the removal to find them by.
@@ -53,6 +58,11 @@ private:
     QListView* m_lstGuvenilir = nullptr;
     QPushButton* m_cmdSil = nullptr;
     QPushButton* m_cmdKapat = nullptr;
+    // A removal waiting for an editor's save to be over.
+    QTimer m_removeRetry;
+    QStringList m_removeListed;
+    QList<int> m_removeRows;
+    std::chrono::steady_clock::time_point m_removeDeadline;
 };
 
 } // namespace zerva

@@ -37,6 +37,7 @@ enum class ConfFileStatus {
                   // disk): never changed, not even by root
     NoPermission, // the user may read but not write the file or its folder
     WriteFailed,  // disk full or a write failed; the file holds what it held
+    Changing,     // another program kept saving the file; nothing written
 };
 
 // Creates an empty file when nothing is at `path`, with mode 0644 through the
@@ -58,6 +59,17 @@ using ConfRewrite = std::function<std::optional<std::string>(const std::string& 
 // mutex on Windows. Nothing new is ever left beside the file. Reads the file afresh under the lock, as ReadConfFile
 // does (a missing file is created empty first), hands its content to
 // `rewrite` and writes what that returns; Ok also when it returns nothing.
+//
+// Another program (a text editor) may save the file meanwhile; it never
+// takes Zerva's lock. The file is read only once it is quiet: when its last
+// change wrote its data (change and modification times equal) less than a
+// moment ago, the save may not be over (a truncate whose write is still to
+// come), and it is read once that moment has passed. What was read (identity,
+// size, modification and change times) is checked again right before the
+// file is replaced or written in place; when it changed, the file is read
+// again and `rewrite` called afresh, a few times. A save caught just as the
+// file is replaced gets its name back. Changing when the file never held
+// still within `lockWait` (zero: it is looked at once) or the few tries.
 //
 // The new content replaces the old one in a single step: a new file beside
 // the real one (a symbolic link is followed and stays a link) that then takes

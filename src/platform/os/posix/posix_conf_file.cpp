@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
+#include <ctime>
 #include <fcntl.h>
 #include <random>
 #include <sys/file.h>
@@ -21,6 +23,12 @@ namespace {
 // Links followed before a path counts as a loop, as the kernel does.
 constexpr int kMaxLinks = 40;
 constexpr auto kLockPoll = std::chrono::milliseconds(5);
+// A save whose data was written less than this ago may not be over: a
+// truncate, its write still to come.
+constexpr auto kQuiet = std::chrono::milliseconds(200);
+constexpr auto kQuietPoll = std::chrono::milliseconds(20);
+// Reads and changes of one rewrite while another program keeps saving.
+constexpr int kRounds = 5;
 // A text file the user edits: read and write for the owner, through the umask.
 constexpr mode_t kNewFileMode = 0644;
 
@@ -220,6 +228,75 @@ bool WriteAll(int fd, const std::string& bytes)
     return ::ftruncate(fd, off_t(bytes.size())) == 0 && ::fsync(fd) == 0;
 }
 
+std::chrono::nanoseconds Nanoseconds(const timespec& t)
+{
+    return std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec);
+}
+
+bool SameTime(const timespec& a, const timespec& b)
+{
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// Any save changes one of these: the size, or the times, which a change of
+// the data sets to the present moment.
+bool SameContent(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size && SameTime(a.st_mtim, b.st_mtim)
+        && SameTime(a.st_ctim, b.st_ctim);
+}
+
+// Whether a save may still be under way. A write or a truncate sets the
+// modification and change times to the same moment; a file that took its
+// name in one step after being written (an editor's rename, our own replace)
+// has a later change time and is whole. A change time far ahead is from
+// before the clock was set back.
+bool MaySaveStill(const struct stat& st)
+{
+    if (!SameTime(st.st_mtim, st.st_ctim))
+        return false;
+    timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const auto age = Nanoseconds(now) - Nanoseconds(st.st_ctim);
+    return age < kQuiet && age > -kQuiet;
+}
+
+// Waits, until `deadline` at most, for the file to be quiet; `st` is what it
+// then is.
+ConfFileStatus WaitQuiet(int fd, std::chrono::steady_clock::time_point deadline, struct stat& st)
+{
+    for (;;) {
+        if (::fstat(fd, &st) != 0)
+            return ConfFileStatus::Unreadable;
+        if (!MaySaveStill(st))
+            return ConfFileStatus::Ok;
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline)
+            return ConfFileStatus::Changing;
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(kQuietPoll, deadline - now));
+    }
+}
+
+// Whether the name still leads to the file as it was read, unchanged.
+bool AsRead(const Place& place, int fd, const struct stat& read)
+{
+    struct stat now {};
+    struct stat named {};
+    return ::fstat(fd, &now) == 0 && SameContent(now, read)
+        && ::fstatat(place.dir.get(), place.name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0
+        && named.st_dev == read.st_dev && named.st_ino == read.st_ino;
+}
+
+// A written file whose modification time differs from its change time: the
+// next rewrite sees that it was not caught mid-save.
+void MarkWhole(int fd)
+{
+    timespec times[2] {};
+    times[0].tv_nsec = UTIME_OMIT;
+    ::clock_gettime(CLOCK_REALTIME, &times[1]);
+    ::futimens(fd, times);
+}
+
 // Opens the file for the rewrite, creating it when missing, and takes the
 // lock. The file may be replaced between the open and the lock (that is
 // what every rewrite does): then the lock is of a file that no longer has
@@ -248,6 +325,8 @@ ConfFileStatus OpenLocked(const std::string& path, std::chrono::steady_clock::ti
             // A folder that takes no new file.
             if (!file.ok())
                 return WriteRefusal(errno);
+            // Empty and ours: nobody's save is under way in it.
+            MarkWhole(file.get());
         }
         if (::fstat(file.get(), &st) != 0)
             return ConfFileStatus::Unreadable;
@@ -283,10 +362,29 @@ ConfFileStatus OpenLocked(const std::string& path, std::chrono::steady_clock::ti
     }
 }
 
-// A new file beside the old one, with its mode, that then takes its name.
-// False, with nothing left behind, when any step fails; `created` tells
-// whether the folder took a new file at all.
-bool Replace(const Place& place, const struct stat& st, const std::string& bytes, bool& created)
+enum class Replaced { Yes, Changed, NoNewFile, Failed };
+
+// The name back to what held it before our exchange, unless yet another file
+// took it meanwhile; then ours at `temp` goes.
+void GiveBack(const Place& place, const std::string& temp, int ours)
+{
+    struct stat mine {};
+    struct stat named {};
+    if (::fstat(ours, &mine) == 0 && ::fstatat(place.dir.get(), place.name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0
+        && named.st_dev == mine.st_dev && named.st_ino == mine.st_ino)
+        ::renameat2(place.dir.get(), temp.c_str(), place.dir.get(), place.name.c_str(), RENAME_EXCHANGE);
+    ::unlinkat(place.dir.get(), temp.c_str(), 0);
+}
+
+// A new file beside the old one, with its mode, that then takes its name,
+// provided the old one is still `file` as read (`st`). Nothing is left
+// behind unless Yes.
+//
+// The two swap places in one step, so that the old file is still at hand:
+// a save that began just before went into it, and it gets its name back
+// (Changed). Where the system cannot swap, the new file simply takes the
+// name.
+Replaced Replace(const Place& place, int file, const struct stat& st, const std::string& bytes)
 {
     std::random_device random;
     std::string temp;
@@ -297,19 +395,41 @@ bool Replace(const Place& place, const struct stat& st, const std::string& bytes
         if (!fd.ok() && errno != EEXIST)
             break;
     }
-    created = fd.ok();
-    if (!created)
-        return false;
-    if (::fchmod(fd.get(), st.st_mode & 07777) == 0 && WriteAll(fd.get(), bytes)
-        && ::renameat(place.dir.get(), temp.c_str(), place.dir.get(), place.name.c_str()) == 0) {
-        // The new name itself on disk too; a folder that cannot be synced
-        // has it at the latest when the system writes it out.
-        if (Fd dir(::openat(place.dir.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dir.ok())
-            ::fsync(dir.get());
-        return true;
+    if (!fd.ok())
+        return Replaced::NoNewFile;
+    if (::fchmod(fd.get(), st.st_mode & 07777) != 0 || !WriteAll(fd.get(), bytes)) {
+        ::unlinkat(place.dir.get(), temp.c_str(), 0);
+        return Replaced::Failed;
     }
-    ::unlinkat(place.dir.get(), temp.c_str(), 0);
-    return false;
+    MarkWhole(fd.get());
+    if (!AsRead(place, file, st)) {
+        ::unlinkat(place.dir.get(), temp.c_str(), 0);
+        return Replaced::Changed;
+    }
+    if (::renameat2(place.dir.get(), temp.c_str(), place.dir.get(), place.name.c_str(), RENAME_EXCHANGE) == 0) {
+        // The old file now bears the temporary name. The change time moves
+        // with a rename; size and modification time tell a save.
+        struct stat displaced {};
+        struct stat now {};
+        if (::fstatat(place.dir.get(), temp.c_str(), &displaced, AT_SYMLINK_NOFOLLOW) != 0
+            || displaced.st_dev != st.st_dev || displaced.st_ino != st.st_ino || ::fstat(file, &now) != 0
+            || now.st_size != st.st_size || !SameTime(now.st_mtim, st.st_mtim)) {
+            GiveBack(place, temp, fd.get());
+            return Replaced::Changed;
+        }
+        ::unlinkat(place.dir.get(), temp.c_str(), 0);
+    } else if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
+        ::unlinkat(place.dir.get(), temp.c_str(), 0);
+        return Replaced::Failed;
+    } else if (::renameat(place.dir.get(), temp.c_str(), place.dir.get(), place.name.c_str()) != 0) {
+        ::unlinkat(place.dir.get(), temp.c_str(), 0);
+        return Replaced::Failed;
+    }
+    // The new name itself on disk too; a folder that cannot be synced
+    // has it at the latest when the system writes it out.
+    if (Fd dir(::openat(place.dir.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dir.ok())
+        ::fsync(dir.get());
+    return Replaced::Yes;
 }
 
 } // namespace
@@ -317,8 +437,11 @@ bool Replace(const Place& place, const struct stat& st, const std::string& bytes
 void CreateConfFile(const std::filesystem::path& path)
 {
     Place place;
-    if (Resolve(path.native(), place) == ConfFileStatus::Ok)
-        OpenIn(place, O_WRONLY | O_CREAT | O_EXCL);
+    if (Resolve(path.native(), place) != ConfFileStatus::Ok)
+        return;
+    // Empty: nobody's save is under way in it.
+    if (const Fd fd = OpenIn(place, O_WRONLY | O_CREAT | O_EXCL); fd.ok())
+        MarkWhole(fd.get());
 }
 
 ConfFileStatus ReadConfFile(const std::filesystem::path& path, std::size_t maxBytes, std::string& bytes)
@@ -342,31 +465,48 @@ ConfFileStatus ReadConfFile(const std::filesystem::path& path, std::size_t maxBy
 ConfFileStatus RewriteConfFile(const std::filesystem::path& path, std::size_t maxBytes,
                                std::chrono::milliseconds lockWait, const ConfRewrite& rewrite)
 {
-    Place place;
-    Fd file;
-    struct stat st {};
-    AddLock lock;
-    const ConfFileStatus opened
-        = OpenLocked(path.native(), std::chrono::steady_clock::now() + lockWait, place, file, st, lock);
-    if (opened != ConfFileStatus::Ok)
-        return opened;
-    std::string old;
-    if (const ConfFileStatus read = ReadAll(file.get(), st, maxBytes, old); read != ConfFileStatus::Ok)
-        return read;
-    const std::optional<std::string> bytes = rewrite(old);
-    if (!bytes)
-        return ConfFileStatus::Ok;
-    bool created = false;
-    if (Replace(place, st, *bytes, created))
-        return ConfFileStatus::Ok;
-    if (created)
+    const auto deadline = std::chrono::steady_clock::now() + lockWait;
+    for (int round = 0; round < kRounds; ++round) {
+        Place place;
+        Fd file;
+        struct stat st {};
+        AddLock lock;
+        if (const ConfFileStatus opened = OpenLocked(path.native(), deadline, place, file, st, lock);
+            opened != ConfFileStatus::Ok)
+            return opened;
+        if (const ConfFileStatus quiet = WaitQuiet(file.get(), deadline, st); quiet != ConfFileStatus::Ok)
+            return quiet;
+        std::string old;
+        const ConfFileStatus read = ReadAll(file.get(), st, maxBytes, old);
+        if (!AsRead(place, file.get(), st))
+            continue;   // saved while we read: what was read is not the file
+        if (read != ConfFileStatus::Ok)
+            return read;
+        const std::optional<std::string> bytes = rewrite(old);
+        if (!bytes)
+            return ConfFileStatus::Ok;
+        switch (Replace(place, file.get(), st, *bytes)) {
+        case Replaced::Yes:
+            return ConfFileStatus::Ok;
+        case Replaced::Changed:
+            continue;
+        case Replaced::Failed:
+            return ConfFileStatus::WriteFailed;
+        case Replaced::NoNewFile:
+            break;
+        }
+        // The folder takes no new file (read-only, or full): in place, and
+        // the old content back when that fails half-way.
+        if (!AsRead(place, file.get(), st))
+            continue;
+        if (WriteAll(file.get(), *bytes)) {
+            MarkWhole(file.get());
+            return ConfFileStatus::Ok;
+        }
+        WriteAll(file.get(), old);
         return ConfFileStatus::WriteFailed;
-    // The folder takes no new file (read-only, or full): in place, and the
-    // old content back when that fails half-way.
-    if (WriteAll(file.get(), *bytes))
-        return ConfFileStatus::Ok;
-    WriteAll(file.get(), old);
-    return ConfFileStatus::WriteFailed;
+    }
+    return ConfFileStatus::Changing;
 }
 
 } // namespace zerva

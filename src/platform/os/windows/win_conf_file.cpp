@@ -28,6 +28,12 @@ namespace {
 // it is tried again for about this long.
 constexpr int kReplaceTries = 20;
 constexpr DWORD kReplacePauseMs = 10;
+// A save whose data was written less than this ago (in the 100 ns units of
+// file times) may not be over: a truncate, its write still to come.
+constexpr LONGLONG kQuiet = 200 * 10'000;
+constexpr DWORD kQuietPollMs = 20;
+// Reads and changes of one rewrite while another program keeps saving.
+constexpr int kRounds = 5;
 
 class Handle {
 public:
@@ -76,6 +82,66 @@ bool IdentityOf(HANDLE h, Identity& id)
         return false;
     id = Identity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow, info.dwFileAttributes};
     return true;
+}
+
+// What a read saw of the file: any save changes its size or its times.
+struct Seen {
+    Identity id;
+    LONGLONG size = 0;
+    LONGLONG written = 0;
+    LONGLONG changed = 0;
+    bool operator==(const Seen& o) const
+    {
+        return id == o.id && size == o.size && written == o.written && changed == o.changed;
+    }
+};
+
+bool SeenOf(HANDLE h, Seen& seen)
+{
+    FILE_BASIC_INFO basic{};
+    LARGE_INTEGER size{};
+    if (!IdentityOf(h, seen.id) || !::GetFileInformationByHandleEx(h, FileBasicInfo, &basic, DWORD(sizeof basic))
+        || !::GetFileSizeEx(h, &size))
+        return false;
+    seen.size = size.QuadPart;
+    seen.written = basic.LastWriteTime.QuadPart;
+    seen.changed = basic.ChangeTime.QuadPart;
+    return true;
+}
+
+LONGLONG Now()
+{
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    return LONGLONG((ULONGLONG(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+}
+
+// Whether a save may still be under way: its data written (last write and
+// change times equal) a moment ago. A change time far ahead is from before
+// the clock was set back.
+bool MaySaveStill(const Seen& seen)
+{
+    if (seen.written != seen.changed)
+        return false;
+    const LONGLONG age = Now() - seen.changed;
+    return age < kQuiet && age > -kQuiet;
+}
+
+// Whether the name still leads to the file as read, unchanged.
+bool AsRead(const std::filesystem::path& path, const Seen& read)
+{
+    const Handle h = Open(path, FILE_READ_ATTRIBUTES, OPEN_EXISTING);
+    Seen seen;
+    return h.ok() && SeenOf(h.get(), seen) && seen == read;
+}
+
+// A written file whose last write time differs from its change time: the
+// next rewrite sees that it was not caught mid-save.
+void MarkWhole(HANDLE h)
+{
+    FILE_BASIC_INFO basic{};   // zero: left as it is
+    basic.LastWriteTime.QuadPart = Now() - 1;
+    ::SetFileInformationByHandle(h, FileBasicInfo, &basic, DWORD(sizeof basic));
 }
 
 // Held while it lives: the mutex of all adds to the file with this identity.
@@ -209,9 +275,11 @@ ConfFileStatus OpenForRewrite(const std::filesystem::path& path, Handle& file, I
     return ConfFileStatus::Ok;
 }
 
-// A new file beside the old one that then takes its name; `created` tells
-// whether the folder took a new file at all.
-bool Replace(const std::filesystem::path& path, const std::string& bytes, bool& created)
+// A new file beside the old one that then takes its name, provided the old
+// one is still as read; `created` tells whether the folder took a new file
+// at all, `changed` that the old one was saved meanwhile.
+bool Replace(const std::filesystem::path& path, const std::string& bytes, const Seen& read, bool& created,
+             bool& changed)
 {
     std::random_device random;
     std::filesystem::path temp;
@@ -227,8 +295,14 @@ bool Replace(const std::filesystem::path& path, const std::string& bytes, bool& 
     if (!created)
         return false;
     const bool written = WriteAll(h.get(), bytes);
+    if (written)
+        MarkWhole(h.get());
     h = Handle();
     for (int attempt = 0; written && attempt < kReplaceTries; ++attempt) {
+        if (!AsRead(path, read)) {
+            changed = true;
+            break;
+        }
         if (::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return true;
         ::Sleep(kReplacePauseMs);
@@ -237,27 +311,11 @@ bool Replace(const std::filesystem::path& path, const std::string& bytes, bool& 
     return false;
 }
 
-} // namespace
-
-void CreateConfFile(const std::filesystem::path& path)
+// Opens the file for the rewrite and takes its lock, waiting until
+// `deadline` at most.
+ConfFileStatus OpenLocked(const std::filesystem::path& path, ULONGLONG deadline, Handle& file,
+                          std::unique_ptr<AddLock>& lock)
 {
-    Open(path, GENERIC_WRITE, CREATE_NEW);
-}
-
-ConfFileStatus ReadConfFile(const std::filesystem::path& path, std::size_t maxBytes, std::string& bytes)
-{
-    const Handle h = Open(path, GENERIC_READ, OPEN_EXISTING);
-    if (!h.ok())
-        return ::GetLastError() == ERROR_FILE_NOT_FOUND ? ConfFileStatus::Missing : ConfFileStatus::Unreadable;
-    return ReadAll(h.get(), maxBytes, bytes);
-}
-
-ConfFileStatus RewriteConfFile(const std::filesystem::path& path, std::size_t maxBytes,
-                               std::chrono::milliseconds lockWait, const ConfRewrite& rewrite)
-{
-    const ULONGLONG deadline = ::GetTickCount64() + ULONGLONG(lockWait.count());
-    Handle file;
-    std::unique_ptr<AddLock> lock;
     for (int round = 0;; ++round) {
         Identity id;
         const ConfFileStatus opened = OpenForRewrite(path, file, id);
@@ -275,35 +333,96 @@ ConfFileStatus RewriteConfFile(const std::filesystem::path& path, std::size_t ma
             Identity named;
             const Handle again = Open(path, GENERIC_READ, OPEN_EXISTING);
             if (again.ok() && IdentityOf(again.get(), named) && named == id)
-                break;
+                return ConfFileStatus::Ok;
         }
         // Replaced meanwhile by another add: a few quick rounds even without
         // a wait, since the replacing add is already over.
         if (round >= 8 && ::GetTickCount64() >= deadline)
             return ConfFileStatus::Busy;
     }
-    std::string old;
-    if (const ConfFileStatus read = ReadAll(file.get(), maxBytes, old); read != ConfFileStatus::Ok)
-        return read;
-    const std::optional<std::string> bytes = rewrite(old);
-    if (!bytes)
-        return ConfFileStatus::Ok;
-    // Closed, so that the new file can take its name.
-    file = Handle();
-    bool created = false;
-    if (Replace(path, *bytes, created))
-        return ConfFileStatus::Ok;
-    if (created)
+}
+
+// Waits, until `deadline` at most, for no save to be under way; `seen` is
+// what the file then is.
+ConfFileStatus WaitQuiet(HANDLE file, ULONGLONG deadline, Seen& seen)
+{
+    for (;;) {
+        if (!SeenOf(file, seen))
+            return ConfFileStatus::Unreadable;
+        if (!MaySaveStill(seen))
+            return ConfFileStatus::Ok;
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= deadline)
+            return ConfFileStatus::Changing;
+        ::Sleep(DWORD(deadline - now < kQuietPollMs ? deadline - now : kQuietPollMs));
+    }
+}
+
+} // namespace
+
+void CreateConfFile(const std::filesystem::path& path)
+{
+    // Empty: nobody's save is under way in it.
+    if (const Handle h = Open(path, GENERIC_WRITE, CREATE_NEW); h.ok())
+        MarkWhole(h.get());
+}
+
+ConfFileStatus ReadConfFile(const std::filesystem::path& path, std::size_t maxBytes, std::string& bytes)
+{
+    const Handle h = Open(path, GENERIC_READ, OPEN_EXISTING);
+    if (!h.ok())
+        return ::GetLastError() == ERROR_FILE_NOT_FOUND ? ConfFileStatus::Missing : ConfFileStatus::Unreadable;
+    return ReadAll(h.get(), maxBytes, bytes);
+}
+
+ConfFileStatus RewriteConfFile(const std::filesystem::path& path, std::size_t maxBytes,
+                               std::chrono::milliseconds lockWait, const ConfRewrite& rewrite)
+{
+    const ULONGLONG deadline = ::GetTickCount64() + ULONGLONG(lockWait.count());
+    for (int round = 0; round < kRounds; ++round) {
+        Handle file;
+        std::unique_ptr<AddLock> lock;
+        if (const ConfFileStatus locked = OpenLocked(path, deadline, file, lock); locked != ConfFileStatus::Ok)
+            return locked;
+        Seen read;
+        if (const ConfFileStatus quiet = WaitQuiet(file.get(), deadline, read); quiet != ConfFileStatus::Ok)
+            return quiet;
+        std::string old;
+        const ConfFileStatus got = ReadAll(file.get(), maxBytes, old);
+        Seen after;
+        if (!SeenOf(file.get(), after) || !(after == read) || !AsRead(path, read))
+            continue;   // saved while we read: what was read is not the file
+        if (got != ConfFileStatus::Ok)
+            return got;
+        const std::optional<std::string> bytes = rewrite(old);
+        if (!bytes)
+            return ConfFileStatus::Ok;
+        // Closed, so that the new file can take its name.
+        file = Handle();
+        bool created = false;
+        bool changed = false;
+        if (Replace(path, *bytes, read, created, changed))
+            return ConfFileStatus::Ok;
+        if (changed)
+            continue;
+        if (created)
+            return ConfFileStatus::WriteFailed;
+        // The folder takes no new file: in place, and the old content back
+        // when that fails half-way.
+        file = Open(path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
+        if (!file.ok())
+            return ConfFileStatus::WriteFailed;
+        Seen named;
+        if (!SeenOf(file.get(), named) || !(named == read))
+            continue;
+        if (WriteAll(file.get(), *bytes)) {
+            MarkWhole(file.get());
+            return ConfFileStatus::Ok;
+        }
+        WriteAll(file.get(), old);
         return ConfFileStatus::WriteFailed;
-    // The folder takes no new file: in place, and the old content back when
-    // that fails half-way.
-    file = Open(path, GENERIC_WRITE, OPEN_EXISTING);
-    if (!file.ok())
-        return ConfFileStatus::WriteFailed;
-    if (WriteAll(file.get(), *bytes))
-        return ConfFileStatus::Ok;
-    WriteAll(file.get(), old);
-    return ConfFileStatus::WriteFailed;
+    }
+    return ConfFileStatus::Changing;
 }
 
 } // namespace zerva
