@@ -68,8 +68,10 @@ using ConfRewrite = std::function<std::optional<std::string>(const std::string& 
 // size, modification and change times) is checked again right before the
 // file is replaced or written in place; when it changed, the file is read
 // again and `rewrite` called afresh, a few times. A save caught just as the
-// file is replaced gets its name back. Changing when the file never held
-// still within `lockWait` (zero: it is looked at once) or the few tries.
+// file is replaced gets its name back. The wait for a save to be over is
+// `lockWait`, but at least just over that moment (200 ms), so the window
+// freezes for no longer. Changing when the file never held still within it
+// or the few tries.
 //
 // The new content replaces the old one in a single step: a new file beside
 // the real one (a symbolic link is followed and stays a link) that then takes

@@ -27,6 +27,9 @@ constexpr auto kLockPoll = std::chrono::milliseconds(5);
 // truncate, its write still to come.
 constexpr auto kQuiet = std::chrono::milliseconds(200);
 constexpr auto kQuietPoll = std::chrono::milliseconds(20);
+// How long a rewrite waits for a save to be over, however short its wait
+// for the lock: just over that moment, so that one save does not refuse it.
+constexpr auto kQuietWait = std::chrono::milliseconds(250);
 // Reads and changes of one rewrite while another program keeps saving.
 constexpr int kRounds = 5;
 // A text file the user edits: read and write for the owner, through the umask.
@@ -466,6 +469,7 @@ ConfFileStatus RewriteConfFile(const std::filesystem::path& path, std::size_t ma
                                std::chrono::milliseconds lockWait, const ConfRewrite& rewrite)
 {
     const auto deadline = std::chrono::steady_clock::now() + lockWait;
+    const auto quietDeadline = std::max(deadline, std::chrono::steady_clock::now() + kQuietWait);
     for (int round = 0; round < kRounds; ++round) {
         Place place;
         Fd file;
@@ -474,7 +478,7 @@ ConfFileStatus RewriteConfFile(const std::filesystem::path& path, std::size_t ma
         if (const ConfFileStatus opened = OpenLocked(path.native(), deadline, place, file, st, lock);
             opened != ConfFileStatus::Ok)
             return opened;
-        if (const ConfFileStatus quiet = WaitQuiet(file.get(), deadline, st); quiet != ConfFileStatus::Ok)
+        if (const ConfFileStatus quiet = WaitQuiet(file.get(), quietDeadline, st); quiet != ConfFileStatus::Ok)
             return quiet;
         std::string old;
         const ConfFileStatus read = ReadAll(file.get(), st, maxBytes, old);

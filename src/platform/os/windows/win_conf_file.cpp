@@ -32,6 +32,9 @@ constexpr DWORD kReplacePauseMs = 10;
 // file times) may not be over: a truncate, its write still to come.
 constexpr LONGLONG kQuiet = 200 * 10'000;
 constexpr DWORD kQuietPollMs = 20;
+// How long a rewrite waits for a save to be over, however short its wait
+// for the lock: just over that moment, so that one save does not refuse it.
+constexpr ULONGLONG kQuietWaitMs = 250;
 // Reads and changes of one rewrite while another program keeps saving.
 constexpr int kRounds = 5;
 
@@ -379,13 +382,14 @@ ConfFileStatus RewriteConfFile(const std::filesystem::path& path, std::size_t ma
                                std::chrono::milliseconds lockWait, const ConfRewrite& rewrite)
 {
     const ULONGLONG deadline = ::GetTickCount64() + ULONGLONG(lockWait.count());
+    const ULONGLONG quietDeadline = deadline > ::GetTickCount64() + kQuietWaitMs ? deadline : ::GetTickCount64() + kQuietWaitMs;
     for (int round = 0; round < kRounds; ++round) {
         Handle file;
         std::unique_ptr<AddLock> lock;
         if (const ConfFileStatus locked = OpenLocked(path, deadline, file, lock); locked != ConfFileStatus::Ok)
             return locked;
         Seen read;
-        if (const ConfFileStatus quiet = WaitQuiet(file.get(), deadline, read); quiet != ConfFileStatus::Ok)
+        if (const ConfFileStatus quiet = WaitQuiet(file.get(), quietDeadline, read); quiet != ConfFileStatus::Ok)
             return quiet;
         std::string old;
         const ConfFileStatus got = ReadAll(file.get(), maxBytes, old);
