@@ -15,6 +15,8 @@
 #include "platform/os/windows/win_shell.h"
 #include "platform/os/windows/wmi_process_source.h"
 #include "platform/os/windows/wmi_variant.h"
+#include "native_answers_test.h"
+#include "wine_check.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -33,22 +35,9 @@
 #include <vector>
 
 using namespace zerva;
+using namespace zerva::test;
 
 namespace {
-
-int g_checks = 0;
-int g_failures = 0;
-
-void check(bool ok, const std::string& what, int line)
-{
-    ++g_checks;
-    if (!ok) {
-        ++g_failures;
-        std::printf("FAIL line %d: %s\n", line, what.c_str());
-    }
-}
-#define CHECK(cond) check((cond), #cond, __LINE__)
-#define CHECK_ROW(cond, row) check((cond), std::string(row) + ": " #cond, __LINE__)
 
 std::string utf8(const std::wstring& w)
 {
@@ -634,17 +623,6 @@ void testShellRefuses()
         CHECK_ROW(!shell->start(row.commandLine, row.style), row.name);
 }
 
-void run(const char* name, const std::function<void()>& test)
-{
-    const int before = g_failures;
-    const auto t0 = std::chrono::steady_clock::now();
-    test();
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0);
-    std::printf("%s %s (%lld ms)\n", g_failures == before ? "PASS" : "FAIL", name,
-                static_cast<long long>(ms.count()));
-    std::fflush(stdout);
-}
-
 // --- kvr.conf on disk ---------------------------------------------------------
 
 std::string readBack(const std::wstring& path)
@@ -824,6 +802,7 @@ int main()
     run("a child's path and command line", testChildPath);
     run("path spelling", testPathSpelling);
     run("drive paths from the kernel's names", testDosDevicePaths);
+    RunNativeAnswerTests();
     run("thread count follows our threads", testThreadCountFollowsThreads);
     run("properties", reportProperties);
     run("failed connection", testFailedConnection);
