@@ -391,22 +391,32 @@ void testVariants()
         VariantClear(&v);
     }
 
-    struct TextRow { const char* name; VARTYPE vt; const wchar_t* text; std::optional<std::string> expected; };
+    // Paths also: one that no file's name can be is none.
+    struct TextRow { const char* name; VARTYPE vt; const wchar_t* text; std::size_t length;
+                     std::optional<std::string> expected; std::optional<std::string> path; };
+    const std::string replaced = "a\xEF\xBF\xBD.exe";
     const TextRow texts[] = {
-        {"turkish letters", VT_BSTR, L"\u00e7\u011f\u0131\u015f\u0130.exe", std::string("\xc3\xa7\xc4\x9f\xc4\xb1\xc5\x9f\xc4\xb0.exe")},
-        {"beyond the BMP", VT_BSTR, L"\U0001F600", std::string("\xf0\x9f\x98\x80")},
-        {"null", VT_NULL, nullptr, std::nullopt},
-        {"number", VT_I4, nullptr, std::nullopt},
+        {"turkish letters", VT_BSTR, L"\u00e7\u011f\u0131\u015f\u0130.exe", 9, std::string("\xc3\xa7\xc4\x9f\xc4\xb1\xc5\x9f\xc4\xb0.exe"),
+         std::string("\xc3\xa7\xc4\x9f\xc4\xb1\xc5\x9f\xc4\xb0.exe")},
+        {"beyond the BMP", VT_BSTR, L"\U0001F600", 2, std::string("\xf0\x9f\x98\x80"), std::string("\xf0\x9f\x98\x80")},
+        {"unpaired high surrogate", VT_BSTR, L"a\xD800.exe", 6, replaced, std::nullopt},
+        {"unpaired low surrogate", VT_BSTR, L"a\xDC00.exe", 6, replaced, std::nullopt},
+        {"embedded NUL", VT_BSTR, L"a\0b.exe", 7, std::string("a\0b.exe", 7), std::nullopt},
+        {"null", VT_NULL, nullptr, 0, std::nullopt, std::nullopt},
+        {"number", VT_I4, nullptr, 0, std::nullopt, std::nullopt},
     };
     for (const TextRow& row : texts) {
         VARIANT v;
         VariantInit(&v);
         V_VT(&v) = row.vt;
         if (row.vt == VT_BSTR)
-            V_BSTR(&v) = SysAllocString(row.text);
+            V_BSTR(&v) = SysAllocStringLen(row.text, static_cast<UINT>(row.length));
         if (row.vt == VT_I4)
             V_I4(&v) = 7;
         CHECK_ROW(VariantText(v) == row.expected, row.name);
+        bool unshowable = true;
+        CHECK_ROW(VariantPath(v, unshowable) == row.path, row.name);
+        CHECK_ROW(unshowable == (row.vt == VT_BSTR && !row.path), row.name);
         VariantClear(&v);
     }
     // A BSTR may be null: the empty text.
