@@ -345,7 +345,7 @@ std::optional<std::string> NtProcessSource::commandLineOf(std::int64_t pid, void
         // Not on this system: not asked again, and this process's memory
         // is read through a handle that allows it.
         m_commandLineQuery = false;
-        if (!m_nt.readMemory)
+        if (!m_nt.readMemory || !m_nt.openProcess)
             return std::nullopt;
         const Handle reading(m_nt, m_nt.openProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ,
                                                     static_cast<DWORD>(pid)));
