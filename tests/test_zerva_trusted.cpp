@@ -415,6 +415,52 @@ private Q_SLOTS:
         QCOMPARE(messages, message.isEmpty() ? QStringList{} : QStringList{message});
         QCOMPARE(ConfBytes(), QByteArray(message.isEmpty() ? "/opt/b\r\n/opt/c\r\n/opt/a\r\n" : "/opt/c\r\n/opt/a\r\n"));
     }
+
+    // While an editor keeps saving kvr.conf (in place: truncate, then
+    // write), an add waits with the window refreshing, then lands on the
+    // editor's version or is told after the wait; the editor's save stays.
+    void addWaitsForAnEditor_data()
+    {
+        QTest::addColumn<int>("saveMs");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("done saving meanwhile") << 300 << QString();
+        QTest::newRow("saving past the wait")
+            << 3000 << kNo + "kvr.conf baska bir program tarafindan degistiriliyor.";
+    }
+    void addWaitsForAnEditor()
+    {
+        QFETCH(int, saveMs);
+        QFETCH(QString, message);
+        SetConf("/opt/a\r\n");
+        QStringList prompts;
+        QStringList messages;
+        QString answer = "/opt/b";
+        FakeProcessSource* source = nullptr;
+        auto window = Window(&prompts, &answer, &messages, ZervaFixture::Pieces{.intervalMs = 20, .addWaitMs = 2000},
+                             &source);
+        std::atomic<bool> saving = true;
+        std::thread editor([&] {
+            const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(saveMs);
+            for (int n = 0; std::chrono::steady_clock::now() < end && n < 1000; ++n) {
+                QFile f("kvr.conf");
+                if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                    f.write("/opt/e\r\n");
+                f.close();
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            saving = false;
+        });
+        QTRY_VERIFY(ConfBytes() == "/opt/e\r\n");
+        window->GPE_Click();
+        QCOMPARE(window->pendingAdds(), QStringList{"/opt/b"});
+        const int before = source->snapshots;
+        QTRY_VERIFY(source->snapshots >= before + 3);
+        QTRY_VERIFY_WITH_TIMEOUT(window->pendingAdds().isEmpty(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!saving, 5000);
+        editor.join();
+        QCOMPARE(messages, message.isEmpty() ? QStringList{} : QStringList{message});
+        QCOMPARE(ConfBytes(), QByteArray(message.isEmpty() ? "/opt/b\r\n/opt/e\r\n" : "/opt/e\r\n"));
+    }
 };
 
 QTEST_MAIN(TestZervaTrusted)
