@@ -381,8 +381,9 @@ ConfFileStatus ReadConfFile(const std::filesystem::path& path, std::size_t maxBy
 ConfFileStatus RewriteConfFile(const std::filesystem::path& path, std::size_t maxBytes,
                                std::chrono::milliseconds lockWait, const ConfRewrite& rewrite)
 {
-    const ULONGLONG deadline = ::GetTickCount64() + ULONGLONG(lockWait.count());
-    const ULONGLONG quietDeadline = deadline > ::GetTickCount64() + kQuietWaitMs ? deadline : ::GetTickCount64() + kQuietWaitMs;
+    const ULONGLONG start = ::GetTickCount64();
+    const ULONGLONG deadline = start + ULONGLONG(lockWait.count());
+    const ULONGLONG quietDeadline = deadline > start + kQuietWaitMs ? deadline : start + kQuietWaitMs;
     for (int round = 0; round < kRounds; ++round) {
         Handle file;
         std::unique_ptr<AddLock> lock;
