@@ -61,10 +61,11 @@ using ConfRewrite = std::function<std::optional<std::string>(const std::string& 
 // `rewrite` and writes what that returns; Ok also when it returns nothing.
 //
 // Another program (a text editor) may save the file meanwhile; it never
-// takes Zerva's lock. The file is read only once it is quiet: when its last
-// change wrote its data (change and modification times equal) less than a
-// moment ago, the save may not be over (a truncate whose write is still to
-// come), and it is read once that moment has passed. What was read (identity,
+// takes Zerva's lock. The file is read only once it is quiet: when its data
+// changed (its modification time) less than a moment ago, the save may not
+// be over (a truncate whose write is still to come), and it is read once
+// that moment has passed. A file Zerva wrote whole is dated just over that
+// moment back, so that adds in a row do not wait. What was read (identity,
 // size, modification and change times) is checked again right before the
 // file is replaced or written in place; when it changed, the file is read
 // again and `rewrite` called afresh, a few times. A save caught just as the

@@ -249,18 +249,16 @@ bool SameContent(const struct stat& a, const struct stat& b)
         && SameTime(a.st_ctim, b.st_ctim);
 }
 
-// Whether a save may still be under way. A write or a truncate sets the
-// modification and change times to the same moment; a file that took its
-// name in one step after being written (an editor's rename, our own replace)
-// has a later change time and is whole. A change time far ahead is from
-// before the clock was set back.
+// Whether a save may still be under way: its data changed (a write or a
+// truncate sets the modification time to the present) less than a moment
+// ago. The change time is no guide: a rename moves it, and a file caught
+// mid-save may be renamed. A time far ahead is from before the clock was
+// set back.
 bool MaySaveStill(const struct stat& st)
 {
-    if (!SameTime(st.st_mtim, st.st_ctim))
-        return false;
     timespec now {};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    const auto age = Nanoseconds(now) - Nanoseconds(st.st_ctim);
+    const auto age = Nanoseconds(now) - Nanoseconds(st.st_mtim);
     return age < kQuiet && age > -kQuiet;
 }
 
@@ -290,13 +288,17 @@ bool AsRead(const Place& place, int fd, const struct stat& read)
         && named.st_dev == read.st_dev && named.st_ino == read.st_ino;
 }
 
-// A written file whose modification time differs from its change time: the
-// next rewrite sees that it was not caught mid-save.
+// A file we wrote whole is dated just over a moment back, so that the next
+// rewrite (another add at once) reads it without waiting.
 void MarkWhole(int fd)
 {
     timespec times[2] {};
     times[0].tv_nsec = UTIME_OMIT;
     ::clock_gettime(CLOCK_REALTIME, &times[1]);
+    const auto back = std::chrono::nanoseconds(kQuiet) + std::chrono::milliseconds(1);
+    const auto then = Nanoseconds(times[1]) - back;
+    times[1].tv_sec = time_t(std::chrono::duration_cast<std::chrono::seconds>(then).count());
+    times[1].tv_nsec = long((then - std::chrono::seconds(times[1].tv_sec)).count());
     ::futimens(fd, times);
 }
 

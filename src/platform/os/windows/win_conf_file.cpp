@@ -119,14 +119,12 @@ LONGLONG Now()
     return LONGLONG((ULONGLONG(now.dwHighDateTime) << 32) | now.dwLowDateTime);
 }
 
-// Whether a save may still be under way: its data written (last write and
-// change times equal) a moment ago. A change time far ahead is from before
-// the clock was set back.
+// Whether a save may still be under way: its data written less than a
+// moment ago. The change time is no guide: a rename moves it. A time far
+// ahead is from before the clock was set back.
 bool MaySaveStill(const Seen& seen)
 {
-    if (seen.written != seen.changed)
-        return false;
-    const LONGLONG age = Now() - seen.changed;
+    const LONGLONG age = Now() - seen.written;
     return age < kQuiet && age > -kQuiet;
 }
 
@@ -138,12 +136,12 @@ bool AsRead(const std::filesystem::path& path, const Seen& read)
     return h.ok() && SeenOf(h.get(), seen) && seen == read;
 }
 
-// A written file whose last write time differs from its change time: the
-// next rewrite sees that it was not caught mid-save.
+// A file we wrote whole is dated just over a moment back, so that the next
+// rewrite (another add at once) reads it without waiting.
 void MarkWhole(HANDLE h)
 {
     FILE_BASIC_INFO basic{};   // zero: left as it is
-    basic.LastWriteTime.QuadPart = Now() - 1;
+    basic.LastWriteTime.QuadPart = Now() - kQuiet - 10'000;
     ::SetFileInformationByHandle(h, FileBasicInfo, &basic, DWORD(sizeof basic));
 }
 
