@@ -128,10 +128,12 @@ bool ParseCodeMappings(std::string_view smaps, std::vector<CodeMapping>& out)
             m.range = std::string(range);
             out.push_back(std::move(m));
             current = &out.back();
-        } else if (current && line.substr(0, 14) == "Private_Dirty:") {
-            std::string_view v = trimmed(line.substr(14));
+        } else if (current && line.substr(0, 10) == "Anonymous:") {
+            // Of a file's mapping, the pages copied on write. Private_Dirty
+            // would also count the file's own pages not yet written back.
+            std::string_view v = trimmed(line.substr(10));
             v = v.substr(0, v.find(' '));
-            if (!number(v, current->privateDirtyKiB))
+            if (!number(v, current->copiedKiB))
                 return false;
         }
     }
