@@ -12,6 +12,7 @@
 #include "platform/os/posix/procfs_process_source.h"
 #include "process/display_text.h"
 #include "process/list_processes.h"
+#include "trusted/link_entries.h"
 #include "trusted/trust_memory.h"
 #include "trusted/trust_verdict.h"
 
@@ -536,6 +537,42 @@ private Q_SLOTS:
         box.setValue(CheckBox::Ticked);
         ListProcesses(list, source, box, trList);
         QVERIFY(rowOf(list, process.pid()));
+    }
+
+    // A list too long to search for links in a refresh is searched on a
+    // thread: its link counts once the search is done, keeps counting while
+    // the list changes, and stops counting once taken out.
+    void linksOfALongList()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString at = QFileInfo(dir.path()).canonicalFilePath();
+        const QString tool = at + QStringLiteral("/tool"), alias = at + QStringLiteral("/alias");
+        QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), tool));
+        QVERIFY(QFile::link(tool, alias));
+        ListView trList;
+        const auto fill = [&](bool withAlias) {
+            ListFill filling(trList);
+            trList.clear();
+            for (int i = 0; i < LinkEntries::SearchAtOnce + 500; ++i)
+                trList.add(QStringLiteral("/opt/v%1/bin/tool").arg(i));
+            if (withAlias)
+                trList.add(alias);
+        };
+        fill(true);
+        LinkEntries links;
+        QVERIFY(links.targets(trList).isEmpty());   // without a thread: not searched
+        links.onThread = true;
+        fill(true);
+        links.targets(trList);
+        links.waitForSearch();
+        QCOMPARE(links.targets(trList).values(tool), QStringList{alias});
+        trList.add(QStringLiteral("/opt/more"));   // searched again; meanwhile still a link
+        QCOMPARE(links.targets(trList).values(tool), QStringList{alias});
+        links.waitForSearch();
+        QCOMPARE(links.targets(trList).values(tool), QStringList{alias});
+        fill(false);
+        QVERIFY(links.targets(trList).isEmpty());
     }
 
     // In a mount namespace of its own, any user can put another program
