@@ -141,8 +141,14 @@ private Q_SLOTS:
         for (; (done < refreshes || (churn.processes() < refreshes && done < 10 * refreshes))
                && !bound.over(exercised(done));
              ++done) {
-            const std::vector<pid_t> ended = lasting.ended();
+            const std::vector<ProcessChurn::Ended> endedBefore = lasting.ended();
             ListProcesses(list, source, box, trList);
+            // Ended before the refresh, and nothing started again under the
+            // same pid while it ran (pids go round quickly on a busy machine).
+            std::vector<pid_t> ended;
+            for (const ProcessChurn::Ended& e : lasting.ended())
+                if (std::find(endedBefore.begin(), endedBefore.end(), e) != endedBefore.end())
+                    ended.push_back(e.pid);
             const QString fault = ListFault(list, check1 == 1);
             QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("refresh %1: %2").arg(done).arg(fault)));
             QVERIFY2(sleepers.missingFrom(list) == 0, qPrintable(QStringLiteral("refresh %1").arg(done)));
@@ -153,8 +159,6 @@ private Q_SLOTS:
                 ++churnSeen;
                 if (check1 == 0)
                     qInfo("trusted row listed: %s", qPrintable(list.warning(row)));
-                // Reaped before the refresh began: gone for good (the pids
-                // go round far too slowly to be taken again meanwhile).
                 QVERIFY2(path != m_shortLived
                              || std::find(ended.begin(), ended.end(), pid_t(list.key(row))) == ended.end(),
                          qPrintable(QStringLiteral("refresh %1 lists ended process %2").arg(done).arg(list.key(row))));

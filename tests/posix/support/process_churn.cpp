@@ -1,5 +1,6 @@
 #include "posix/support/process_churn.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <spawn.h>
@@ -36,9 +37,13 @@ void ProcessChurn::spawnLoop()
         pid_t batch[16];
         int started = 0;
         for (pid_t& pid : batch) {
-            if (::posix_spawn(&pid, program, nullptr, nullptr, argv.data(), environ) == 0)
+            if (::posix_spawn(&pid, program, nullptr, nullptr, argv.data(), environ) == 0) {
                 ++started;
-            else
+                // Its pid, taken again, names a live process now.
+                const std::lock_guard lock(m_endedMutex);
+                m_ended.erase(std::remove_if(m_ended.begin(), m_ended.end(), [pid](const Ended& e) { return e.pid == pid; }),
+                              m_ended.end());
+            } else
                 pid = -1, ++m_failures;
         }
         for (pid_t pid : batch) {
@@ -47,7 +52,7 @@ void ProcessChurn::spawnLoop()
             }
             if (pid > 0) {
                 const std::lock_guard lock(m_endedMutex);
-                m_ended.push_back(pid);
+                m_ended.push_back({pid, ++m_reaped});
                 if (m_ended.size() > 1000)
                     m_ended.pop_front();
             }
@@ -56,7 +61,7 @@ void ProcessChurn::spawnLoop()
     }
 }
 
-std::vector<pid_t> ProcessChurn::ended() const
+std::vector<ProcessChurn::Ended> ProcessChurn::ended() const
 {
     const std::lock_guard lock(m_endedMutex);
     return {m_ended.begin(), m_ended.end()};

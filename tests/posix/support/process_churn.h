@@ -29,9 +29,18 @@ public:
     long threads() const { return m_threads.load(); }
     // Spawns that failed (fork limits, say); a working churn keeps this 0.
     long failures() const { return m_failures.load(); }
-    // The last processes reaped (a thousand at most), oldest first: they
-    // have ended, and no list made after this call may show them.
-    std::vector<pid_t> ended() const;
+    // The last processes reaped (a thousand at most), oldest first, whose
+    // pids this churn has not started anything under since: they have
+    // ended, and no list made after this call may show them under its
+    // command, unless the pid was taken again meanwhile (see the call
+    // after the list). Each with its place in the order of reaping, which
+    // tells two processes under one pid apart.
+    struct Ended {
+        pid_t pid;
+        long reaped;
+        bool operator==(const Ended&) const = default;
+    };
+    std::vector<Ended> ended() const;
 
 private:
     void spawnLoop();
@@ -43,7 +52,8 @@ private:
     std::atomic<long> m_threads{0};
     std::atomic<long> m_failures{0};
     mutable std::mutex m_endedMutex;
-    std::deque<pid_t> m_ended;
+    std::deque<Ended> m_ended;
+    long m_reaped = 0;   // under m_endedMutex
     std::vector<std::thread> m_workers;
 };
 

@@ -106,7 +106,11 @@ bool ParseCodeMappings(std::string_view smaps, std::vector<CodeMapping>& out)
                 return false;
             if (perms[2] != 'x')
                 continue;
-            const std::string_view path = trimmed(line);
+            // The kernel pads before the path, never after it: a blank at
+            // its end is part of the file's name.
+            std::string_view path = line;
+            while (!path.empty() && path.front() == ' ')
+                path.remove_prefix(1);
             CodeMapping m;
             unsigned major = 0, minor = 0;
             if (!number(dev.substr(0, dev.find(':')), major, 16) || !number(dev.substr(dev.find(':') + 1), minor, 16)
