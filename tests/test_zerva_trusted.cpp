@@ -205,6 +205,13 @@ private Q_SLOTS:
         QTest::newRow("menu key, BufList") << QByteArray("/opt/X") << true << true << QByteArray("/opt/x\r\n");
         QTest::newRow("shown escaped, added as it is")
             << QByteArray("/opt/\u200ex") << false << true << QByteArray("/opt/\u200ex\r\n");
+        QTest::newRow("no-break space") << QByteArray("/opt/x\u00A0y") << false << false
+                                        << QByteArray("/opt/x\u00A0y\r\n");
+        QTest::newRow("trailing blank") << QByteArray("/opt/x ") << false << false << QByteArray("\"/opt/x \"\r\n");
+        QTest::newRow("zero width space") << QByteArray("/opt/x\u200By") << true << false
+                                          << QByteArray("/opt/x\u200By\r\n");
+        QTest::newRow("right-to-left folder") << QByteArray("/opt/\u05D0\u05D1/x") << false << true
+                                              << QByteArray("/opt/\u05D0\u05D1/x\r\n");
         QTest::newRow("not UTF-8: disabled") << QByteArray("/opt/\xff") << false << false << QByteArray();
         QTest::newRow("caption only: disabled") << QByteArray() << true << false << QByteArray();
     }
@@ -238,9 +245,10 @@ private Q_SLOTS:
         QCOMPARE(answer.initial, enabled ? QString::fromUtf8(path) : QString());
         QCOMPARE(ConfBytes(), after);
         z.form().cmdRefresh->click();
-        if (path == "/opt/X") {
-            // Lower-cased, so it names no file here; letter case is ignored
-            // where the platform cannot tell files apart.
+        if (!after.isEmpty()) {
+            // Hidden from the next refresh, whatever its path holds. "/opt/X"
+            // is lower-cased, so it names no file here; letter case is
+            // ignored where the platform cannot tell files apart.
             QCOMPARE(ShownPaths(z.form()), QStringList{"/opt/a"});
             QCOMPARE(z.form().lblOS->toolTip(), QStringLiteral("1 gizli: 1 guvenilir"));
         }
@@ -277,7 +285,9 @@ private Q_SLOTS:
         QStringList shown;
         for (int i = 0; i < list->model()->rowCount(); ++i)
             shown << list->model()->index(i, 0).data().toString();
-        QCOMPARE(shown, (QStringList{"/opt/a", "/opt/c", "/OPT/B", DecodeConfText("/opt/\xfe")}));
+        // None of them names a file here: each is marked so.
+        const QString none = QStringLiteral("   (dosya yok)");
+        QCOMPARE(shown, (QStringList{"/opt/a" + none, "/opt/c" + none, "/OPT/B" + none, DecodeConfText("/opt/\xfe") + none}));
         for (QWidget* w : {static_cast<QWidget*>(list), static_cast<QWidget*>(trusted->cmdSil()),
                            static_cast<QWidget*>(trusted->cmdKapat())}) {
             QVERIFY(!w->objectName().isEmpty());
@@ -301,6 +311,41 @@ private Q_SLOTS:
 
         QTest::keyClick(list, Qt::Key_Escape);
         QTRY_VERIFY(!window->guvenilirProgramlar());
+    }
+
+    // Beside each entry the window shows where it leads when it is a link,
+    // and marks one that names no file: it hides nothing. "%1" stands for a
+    // folder that holds a file "tool", a link "alias" to it, a link "gone"
+    // to nothing and a folder "sub".
+    void entryNotes_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("note");
+        QTest::newRow("a file") << "%1/tool" << "";
+        QTest::newRow("a link") << "%1/alias" << "   -> %1/tool";
+        QTest::newRow("through a linked folder") << "%1/sub/up/tool" << "   -> %1/tool";
+        QTest::newRow("a dangling link") << "%1/gone" << "   (dosya yok)";
+        QTest::newRow("no such file") << "%1/none" << "   (dosya yok)";
+        QTest::newRow("a folder") << "%1/sub" << "   (dosya yok)";
+        QTest::newRow("not a path of this system") << "c:\\windows\\x.exe" << "   (dosya yok)";
+    }
+    void entryNotes()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, note);
+        QTemporaryDir files;
+        QVERIFY(files.isValid());
+        const QString at = QFileInfo(files.path()).canonicalFilePath();
+        const QDir d(at);
+        QVERIFY(QFile::copy(QStringLiteral("/bin/true"), d.filePath("tool")));
+        QVERIFY(QFile::link(d.filePath("tool"), d.filePath("alias")));
+        QVERIFY(QFile::link(d.filePath("nothing"), d.filePath("gone")));
+        QVERIFY(d.mkpath(QStringLiteral("sub")));
+        QVERIFY(QFile::link(at, d.filePath("sub/up")));
+        ListView trList;
+        trList.add(entry.arg(at));
+        GuvenilirProgramlar window(trList);
+        QCOMPARE(window.lstGuvenilir()->model()->index(0, 0).data().toString(), entry.arg(at) + note.arg(at));
     }
 
     // An add that did not happen says why, the file untouched.

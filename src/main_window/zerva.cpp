@@ -25,6 +25,8 @@ Zerva::Zerva(ZervaPlatform platform, QWidget* parent)
         if (m_platform.processes->readCommandLinesOnRequest())
             m_rowTexts->readCommandLinesFrom(m_platform.processes);
     }
+    // A long trusted list is searched for links while the window refreshes.
+    m_trustMemory.links.onThread = true;
     m_form.setupUi(this, m_platform.refreshIntervalMs);
     buildMenus();
     m_form.placeWindow(this);

@@ -27,6 +27,9 @@ HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox&
     TrustMemory& remembered = memory ? *memory : once;
     remembered.beginRefresh();
     TrustCheck trustCheck(source, remembered);
+    // Where the entries that are links lead, looked up once for the refresh.
+    static const QMultiHash<QString, QString> noLinks;
+    const QMultiHash<QString, QString>& links = check1.value() == 1 ? noLinks : remembered.links.targets(trList);
     // Each process as it is read: the whole list is never held.
     const auto each = [&](const ProcessInfo& p) {
         // One process that cannot be listed must not cost the others theirs.
@@ -53,13 +56,15 @@ HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox&
                 remembered.see(p);   // its first link, for a later change
             const RowTexts::Texts& row = made.of(p);
             const QString& path = row.path;
-            QString copy = path;   // IsTrusted lower-cases its argument
+            // The path itself decides, not its text on screen; one that is
+            // not UTF-8 is no entry's, and is empty here.
+            QString copy = row.entryPath();   // IsTrusted lower-cases its argument
             TrustVerdict verdict = p.pathSuspect ? TrustVerdict::ProgramHidden : TrustVerdict::Trusted;
             const auto runsFile = [&](const QString& entry) {
                 verdict = trustCheck.verdict(p, entry);
                 return verdict == TrustVerdict::Trusted;
             };
-            if (IsTrusted(copy, check1.value(), trList, runsFile)) {
+            if (IsTrusted(copy, check1.value(), trList, runsFile, &links)) {
                 ++hidden.trusted;
                 return;
             }

@@ -19,8 +19,10 @@ class TrustMemory;
 
 // Empties `list` and fills it with a fresh snapshot from `source`: one row
 // per shown process with its caption, path and details block. A process
-// with a path is left out when IsTrusted says so; one without a path is
-// listed, caption only, while `check1` ("Guvenilirleri goster") is ticked,
+// with a path is left out when IsTrusted says so of that path as the
+// program reported it (the row's tag, below; never the escaped text shown),
+// following the entries that are links (TrustMemory::links); one without a
+// path is listed, caption only, while `check1` ("Guvenilirleri goster") is ticked,
 // unless it hid its path (ProcessInfo::pathSuspect): that one is always
 // listed, with an empty path and its details block. A row whose path
 // mixes scripts in a component gets a warning (MixedScriptReason).

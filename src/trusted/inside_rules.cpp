@@ -22,7 +22,7 @@ TrustVerdict JudgeInside(const ProcessInside& inside, const FileId& program)
     if (!own)
         return TrustVerdict::ProgramNotMapped;
     for (const CodeMapping& m : inside.code)
-        if (m.kind != CodeMapping::Kind::Anonymous && m.privateDirtyKiB > 0)
+        if (m.kind != CodeMapping::Kind::Anonymous && m.copiedKiB > 0)
             return TrustVerdict::CodeChanged;
     for (const CodeMapping& m : inside.code) {
         if (m.kind == CodeMapping::Kind::DeletedFile || m.kind == CodeMapping::Kind::Memfd)

@@ -20,7 +20,8 @@ std::u16string_view view(const QString& text)
 
 } // namespace
 
-bool IsTrusted(QString& path, int check1Value, const ListView& trList, const RunsFile& runsFile)
+bool IsTrusted(QString& path, int check1Value, const ListView& trList, const RunsFile& runsFile,
+               const QMultiHash<QString, QString>* linkTargets)
 {
     bool trusted = false;
     // Any failure while testing means "not trusted".
@@ -44,6 +45,17 @@ bool IsTrusted(QString& path, int check1Value, const ListView& trList, const Run
             if (*exact && entry != spelled)
                 continue;
             if (runsFile(entry) && SamePathSpelling(view(spelled), view(entry))) {
+                trusted = true;
+                return;
+            }
+        }
+        // The system names a program by its file's own path, never by a
+        // link to it; both sides here come from the system, so they are
+        // compared exactly.
+        if (!linkTargets)
+            return;
+        for (auto [it, end] = linkTargets->equal_range(spelled); it != end; ++it) {
+            if (runsFile(it.value())) {
                 trusted = true;
                 return;
             }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMultiHash>
 #include <QString>
 
 #include <functional>
@@ -31,6 +32,15 @@ using RunsFile = std::function<bool(const QString& entry)>;
 // Where no file test exists (Windows), a path with a component that mixes
 // Latin with Cyrillic or Greek letters (see MixedScriptReason) matches only
 // an entry written exactly as it is, letter case included.
-bool IsTrusted(QString& path, int check1Value, const ListView& trList, const RunsFile& runsFile);
+//
+// `path` is the path as the system gives it, never the text a window shows
+// for it (which escapes what could pass for something else): an entry is
+// the program's own path, whatever characters it holds.
+//
+// An entry that leads elsewhere (a symbolic link, see LinkEntries) trusts
+// the file it leads to: `linkTargets` holds such entries by where they lead
+// now, and a path equal to that, exactly, is tried against them too.
+bool IsTrusted(QString& path, int check1Value, const ListView& trList, const RunsFile& runsFile,
+               const QMultiHash<QString, QString>* linkTargets = nullptr);
 
 } // namespace zerva

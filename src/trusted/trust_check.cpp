@@ -20,20 +20,20 @@ TrustVerdict TrustCheck::verdict(const ProcessInfo& process, const QString& entr
         return TrustVerdict::Trusted;
     const FileId file = *m_sameFile.running();
     TrustMemory::Record& record = m_memory.see(process);
-    if (record.verdict != TrustVerdict::Trusted)
-        return record.verdict;
+    if (record.lasting != TrustVerdict::Trusted)
+        return record.lasting;
     if (!record.hasFirstFile) {
         record.firstFile = file;
         record.hasFirstFile = true;
     }
     if (record.linkChanged || record.firstFile != file)
-        return record.verdict = TrustVerdict::LinkChanged;
+        return record.lasting = TrustVerdict::LinkChanged;
     if (!m_systemPreload)
         m_systemPreload = m_source.systemPreload();
     if (*m_systemPreload)
         return TrustVerdict::SystemPreload;
     if (!m_memory.due(process, record, m_now))
-        return TrustVerdict::Trusted;
+        return record.verdict;
     return inspected(process, record, file);
 }
 
@@ -65,6 +65,8 @@ TrustVerdict TrustCheck::inspected(const ProcessInfo& process, TrustMemory::Reco
         return verdict;   // asked again at the next refresh
     record.inspectedAt = m_now;
     record.inspected = true;
+    if (IsLasting(verdict))
+        record.lasting = verdict;
     return record.verdict = verdict;
 }
 

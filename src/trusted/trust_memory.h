@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/os/process_source.h"
+#include "trusted/link_entries.h"
 #include "trusted/trust_verdict.h"
 
 #include <chrono>
@@ -13,9 +14,11 @@ namespace zerva {
 // What the trust test remembers of each process from one refresh to the
 // next, keyed by pid and start time (a pid taken over by a new process
 // starts anew): the program link it had when first seen, and the outcome
-// and time of its last inspection. A failed inspection stays with the
-// process for its whole life: changed code does not change back, and a
-// tracer may come and go.
+// and time of its last inspection. What cannot be undone (IsLasting: a
+// tracer seen, changed code seen, a link changed) stays with the process for
+// its whole life, as a tracer may come and go and changed code may be
+// unmapped again; any other reason is only as good as the inspection that
+// found it, and the next one judges afresh.
 class TrustMemory {
 public:
     using Clock = std::chrono::steady_clock;
@@ -29,7 +32,9 @@ public:
         // When it was last inspected (inspected).
         Clock::time_point inspectedAt;
         unsigned refresh = 0;
+        // The outcome of the last inspection, and what of it lasts.
         TrustVerdict verdict = TrustVerdict::Trusted;
+        TrustVerdict lasting = TrustVerdict::Trusted;
         bool hasStartTime = false;
         bool hasFirstFile = false;
         bool inspected = false;
@@ -49,6 +54,10 @@ public:
     // many are inspected again per second (each inspection reads a few
     // files: a fraction of a millisecond). 0 for recheckAfter: always.
     int rechecksPerSecond = 32;
+
+    // The trusted entries that lead elsewhere, searched once per content of
+    // the trusted list.
+    LinkEntries links;
 
     // Marks a new refresh; the records of processes not seen in it are
     // dropped by endRefresh().

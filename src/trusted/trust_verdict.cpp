@@ -2,6 +2,12 @@
 
 namespace zerva {
 
+bool IsLasting(TrustVerdict verdict)
+{
+    return verdict == TrustVerdict::Traced || verdict == TrustVerdict::CodeChanged
+        || verdict == TrustVerdict::LinkChanged;
+}
+
 QString WarningText(TrustVerdict verdict)
 {
     switch (verdict) {

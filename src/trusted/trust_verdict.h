@@ -24,6 +24,13 @@ enum class TrustVerdict : std::uint8_t {
     ProgramHidden,     // a live process whose program cannot be read
 };
 
+// Whether the verdict stays with the process for its whole life: only what
+// cannot be undone. A tracer has run, changed code has run (its page copied
+// on write), a link was set by hand. Every other verdict rests on what is
+// there now (a library, a JIT's memory, a mapping in the middle of an
+// exec) and is judged again at the next inspection.
+bool IsLasting(TrustVerdict verdict);
+
 // The text a listed row shows for its verdict, empty for Trusted.
 QString WarningText(TrustVerdict verdict);
 

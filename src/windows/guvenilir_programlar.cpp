@@ -1,9 +1,11 @@
 #include "windows/guvenilir_programlar.h"
 
 #include "platform/controls/client_area.h"
+#include "platform/controls/left_to_right.h"
 #include "platform/controls/list_view.h"
 #include "platform/controls/twips.h"
 #include "process/display_text.h"
+#include "trusted/entry_target.h"
 #include "windows/zerva_icon.h"
 
 #include <QKeyEvent>
@@ -19,6 +21,38 @@ namespace {
 // As long as an add waits for the same.
 constexpr std::chrono::milliseconds kRemoveWait{5'000};
 constexpr std::chrono::milliseconds kRemoveRetry{50};
+
+// What follows an entry on screen: where it leads when that is another file
+// (a link), or a mark when it names no file at all and so hides nothing.
+// Looked up when the row is drawn, so that a long list costs nothing until
+// its rows are seen, and a link changed meanwhile shows as it is now.
+QString EntryNote(const QString& entry)
+{
+    const std::optional<QString> target = EntryTarget(entry);
+    if (!target)
+        return QStringLiteral("   (dosya yok)");
+    if (*target == entry)
+        return QString();
+    return QStringLiteral("   -> ") + LeftToRight(DisplayText(target->toStdString()));
+}
+
+// The entries as shown, each with its note (EntryNote); `entries` are the
+// entries themselves, row for row.
+class NotedEntries : public QStringListModel {
+public:
+    NotedEntries(const QStringList& entries, QObject* parent) : QStringListModel(parent), m_entries(entries) {}
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        QVariant value = QStringListModel::data(index, role);
+        if (role == Qt::DisplayRole && index.row() < m_entries.size())
+            return value.toString() + EntryNote(m_entries.at(index.row()));
+        return value;
+    }
+
+private:
+    const QStringList& m_entries;
+};
 
 } // namespace
 
@@ -57,7 +91,7 @@ void GuvenilirProgramlar::setupUi()
     setFixedSize(client.size());
     setGeometry(client.translated(origin));
 
-    m_shown = new QStringListModel(this);
+    m_shown = new NotedEntries(m_listed, this);
     m_lstGuvenilir = new QListView(this);
     m_lstGuvenilir->setObjectName(QStringLiteral("lstGuvenilir"));
     m_lstGuvenilir->setModel(m_shown);

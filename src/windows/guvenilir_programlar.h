@@ -18,10 +18,11 @@ namespace zerva {
 class ListView;
 
 // The window "Guvenilir Programlar": the entries of the trusted list in file
-// order, and "Sil" to take the selected ones out of kvr.conf (Delete does
-// the same; Escape and "Kapat" close it). It shows TrList, the list that
-// the trust test searches, and follows it whenever it is reloaded. Closing
-// it unloads it.
+// order (each followed by where it leads when it is a link, or by a mark when
+// it names no file and so hides nothing), and "Sil" to take the selected
+// ones out of kvr.conf (Delete does the same; Escape and "Kapat" close it).
+// It shows TrList, the list that the trust test searches, and follows it
+// whenever it is reloaded. Closing it unloads it.
 class GuvenilirProgramlar : public QDialog {
     Q_OBJECT
 public:

@@ -94,6 +94,18 @@ private Q_SLOTS:
         // folder the build lies in.
         m_helper = m_bin.filePath(QStringLiteral("helper"));
         QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), m_helper));
+        // Nor may it load anything from the build tree, which may lie in a
+        // folder that only we may enter (a clone in a private folder).
+        const QString tree = QFileInfo(QCoreApplication::applicationDirPath()).canonicalPath() + u'/';
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        const QString self = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+        for (const QByteArray& line : maps.readAll().split('\n')) {
+            const qsizetype slash = line.indexOf('/');
+            const QString file = slash < 0 ? QString() : QString::fromUtf8(line.mid(slash));
+            QVERIFY2(file.isEmpty() || file == self || !file.startsWith(tree),
+                     qPrintable(QStringLiteral("the helper would load %1 from the build tree").arg(file)));
+        }
         QVERIFY(::chmod(QFile::encodeName(m_bin.path()).constData(), 0755) == 0);
         m_setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
     }

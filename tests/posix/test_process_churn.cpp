@@ -88,6 +88,15 @@ private Q_SLOTS:
         m_true = QFileInfo(QStringLiteral("/bin/true")).canonicalFilePath();
     }
 
+    void init()
+    {
+        // A copy of sleep made a moment before it runs, as a fresh build
+        // is: its pages not yet written back must not pass for changed code.
+        m_shortLived = m_dir.filePath(QStringLiteral("short-lived"));
+        QFile::remove(m_shortLived);
+        QVERIFY(CopyUnsynced("/bin/sleep", m_shortLived.toStdString()));
+    }
+
     void listUnderChurn_data()
     {
         QTest::addColumn<int>("check1");
@@ -105,14 +114,19 @@ private Q_SLOTS:
             QVERIFY(s->started());
         ProcfsProcessSource source;
         ListView list, trList;
-        // The churned program is trusted: with the box unticked it must
-        // never show up, however briefly it lived.
+        // The churned programs are trusted: with the box unticked they must
+        // never show up, however briefly they lived.
         trList.add(m_true);
+        trList.add(m_shortLived);
         CheckBox box{QString()};
         box.setValue(check1);
 
         int churnSeen = 0;
+        // Processes that end at once race the snapshots; ones that live a
+        // few tenths of a second are sure to be in some of them, however
+        // slowly the refreshes run, and must leave the list once ended.
         ProcessChurn churn;
+        ProcessChurn lasting(1, {m_shortLived.toStdString(), "0.3"});
         // Enough to have raced the churn: an eighth of the refreshes, with as
         // many processes come and gone, and (all shown) one of them caught.
         const int enough = std::max(refreshes / 8, 1);
@@ -127,24 +141,38 @@ private Q_SLOTS:
         for (; (done < refreshes || (churn.processes() < refreshes && done < 10 * refreshes))
                && !bound.over(exercised(done));
              ++done) {
+            const std::vector<ProcessChurn::Ended> endedBefore = lasting.ended();
             ListProcesses(list, source, box, trList);
+            // Ended before the refresh, and nothing started again under the
+            // same pid while it ran (pids go round quickly on a busy machine).
+            std::vector<pid_t> ended;
+            for (const ProcessChurn::Ended& e : lasting.ended())
+                if (std::find(endedBefore.begin(), endedBefore.end(), e) != endedBefore.end())
+                    ended.push_back(e.pid);
             const QString fault = ListFault(list, check1 == 1);
             QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("refresh %1: %2").arg(done).arg(fault)));
             QVERIFY2(sleepers.missingFrom(list) == 0, qPrintable(QStringLiteral("refresh %1").arg(done)));
-            for (int row = 0; row < list.count(); ++row)
-                if (list.subItem(row, 1) == m_true) {
-                    ++churnSeen;
-                    if (check1 == 0)
-                        qInfo("trusted row listed: %s", qPrintable(list.warning(row)));
-                }
+            for (int row = 0; row < list.count(); ++row) {
+                const QString path = list.subItem(row, 1);
+                if (path != m_true && path != m_shortLived)
+                    continue;
+                ++churnSeen;
+                if (check1 == 0)
+                    qInfo("trusted row listed: %s", qPrintable(list.warning(row)));
+                QVERIFY2(path != m_shortLived
+                             || std::find(ended.begin(), ended.end(), pid_t(list.key(row))) == ended.end(),
+                         qPrintable(QStringLiteral("refresh %1 lists ended process %2").arg(done).arg(list.key(row))));
+            }
         }
         const long born = churn.processes();
         const double seconds = bound.seconds();
         if (bound.stopped())
             qInfo("stopped early after %.0f s (a crowded machine): %d of %d refreshes", seconds, done, refreshes);
-        qInfo("%ld processes (%.0f/s) and %ld threads came and went during %d refreshes; %d rows of them seen",
-              born, born / seconds, churn.threads(), done, churnSeen);
+        qInfo("%ld processes (%.0f/s), %ld that lived a while, and %ld threads came and went during %d refreshes; "
+              "%d rows of them seen",
+              born, born / seconds, lasting.processes(), churn.threads(), done, churnSeen);
         QCOMPARE(churn.failures(), 0L);
+        QCOMPARE(lasting.failures(), 0L);
         QVERIFY2(done >= enough, qPrintable(QStringLiteral("only %1 refreshes").arg(done)));
         QVERIFY2(born >= (bound.stopped() ? enough : refreshes), qPrintable(QString::number(born)));
         if (check1 == 1)
@@ -189,6 +217,7 @@ private Q_SLOTS:
 private:
     QTemporaryDir m_dir;
     QString m_true;
+    QString m_shortLived;   // a fresh copy of sleep, made for each test
 };
 
 QTEST_MAIN(TestProcessChurn)

@@ -12,6 +12,7 @@
 #include "platform/os/posix/procfs_process_source.h"
 #include "process/display_text.h"
 #include "process/list_processes.h"
+#include "trusted/link_entries.h"
 #include "trusted/trust_memory.h"
 #include "trusted/trust_verdict.h"
 
@@ -170,7 +171,7 @@ struct DeepProgram {
 };
 
 
-// "file INODE [DIRTY_KIB [OWNER|- [MODE]]]", "deleted INODE", "memfd INODE" or
+// "file INODE [COPIED_KIB [OWNER|- [MODE]]]", "deleted INODE", "memfd INODE" or
 // "anon": one executable mapping, on device 1.
 CodeMapping mappingOf(const QString& line)
 {
@@ -182,7 +183,7 @@ CodeMapping mappingOf(const QString& line)
         : kind == QLatin1String("memfd")       ? CodeMapping::Kind::Memfd
                                                : CodeMapping::Kind::File;
     m.file = FileId{1, f.value(1, QStringLiteral("0")).toULongLong()};
-    m.privateDirtyKiB = f.value(2, QStringLiteral("0")).toULongLong();
+    m.copiedKiB = f.value(2, QStringLiteral("0")).toULongLong();
     const QString owner = f.value(3, QStringLiteral("0"));
     if (owner != QLatin1String("-"))
         m.owner = owner.toUInt();
@@ -434,8 +435,23 @@ private Q_SLOTS:
         // that actually runs, not the name it was started by.
         QTest::newRow("link to a trusted binary")
             << "tool" << QStringList{} << "alias" << QStringList{"%1/tool"} << "" << "tool" << false;
-        QTest::newRow("entry naming only the link")
-            << "tool" << QStringList{} << "alias" << QStringList{"%1/alias"} << "" << "tool" << true;
+        // An entry that is a link trusts the file it leads to, however the
+        // program was started; one that leads nowhere, or elsewhere, does not.
+        // ("a->b" among the others makes a link a to b.)
+        QTest::newRow("entry naming a link to the binary")
+            << "tool" << QStringList{} << "alias" << QStringList{"%1/alias"} << "" << "tool" << false;
+        QTest::newRow("entry naming a link, binary run by its own path")
+            << "tool" << QStringList{"alias->tool"} << "tool" << QStringList{"%1/alias"} << "" << "tool" << false;
+        QTest::newRow("entry through a linked folder")
+            << "tool" << QStringList{"via->."} << "tool" << QStringList{"%1/via/tool"} << "" << "tool" << false;
+        QTest::newRow("entry naming a link to another copy")
+            << "tool" << QStringList{"other", "alias->other"} << "tool" << QStringList{"%1/alias"} << "" << "tool"
+            << true;
+        QTest::newRow("entry naming a dangling link")
+            << "tool" << QStringList{"alias->gone"} << "tool" << QStringList{"%1/alias"} << "" << "tool" << true;
+        QTest::newRow("link entry, binary replaced while running")
+            << "tool" << QStringList{"alias->tool"} << "tool" << QStringList{"%1/alias"} << "replace" << "tool (deleted)"
+            << true;
         QTest::newRow("entry with a trailing blank")
             << "tool" << QStringList{} << "tool" << QStringList{"%1/tool ", "%1/tool\t"} << "" << "tool" << true;
         QTest::newRow("binary name with a trailing blank")
@@ -453,6 +469,18 @@ private Q_SLOTS:
                                 << QStringList{"%1/sleep"} << "" << QString::fromUtf8(name) << true;
         QTest::newRow("empty entry")
             << "tool" << QStringList{} << "tool" << QStringList{""} << "" << "tool" << true;
+        // Paths shown escaped or isolated: the entry is the path itself (as
+        // an add from the row writes it), and it hides the process.
+        const char* const oddPaths[][2] = {
+            {"no-break space, entry as the path is", "x\u00A0y/tool"},
+            {"trailing blank, entry as the path is", "tool "},
+            {"zero width space, entry as the path is", "x\u200By/tool"},
+            {"left-to-right mark, entry as the path is", "x\u200Ey/tool"},
+            {"right-to-left folder, entry as the path is", "\u05D0\u05D1/tool"},
+        };
+        for (const auto& [what, name] : oddPaths)
+            QTest::newRow(what) << QString::fromUtf8(name) << QStringList{} << QString::fromUtf8(name)
+                                << QStringList{"%1/" + QString::fromUtf8(name)} << "" << QString::fromUtf8(name) << false;
     }
     void realProcess()
     {
@@ -467,10 +495,16 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QDir d(dir.path());
+        QVERIFY(d.mkpath(QFileInfo(d.filePath(binary)).path()));
         QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), d.filePath(binary)));
         QVERIFY(QFile::setPermissions(d.filePath(binary), QFile::ReadOwner | QFile::ExeOwner | QFile::ExeOther));
-        for (const QString& other : others)
-            QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), d.filePath(other)));
+        for (const QString& other : others) {
+            const QStringList link = other.split(QStringLiteral("->"));
+            if (link.size() == 2)
+                QVERIFY(QFile::link(d.filePath(link[1]), d.filePath(link[0])));
+            else
+                QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), d.filePath(other)));
+        }
         if (runAs != binary)
             QVERIFY(QFile::link(d.filePath(binary), d.filePath(runAs)));
 
@@ -492,17 +526,53 @@ private Q_SLOTS:
         ProcfsProcessSource source;
         ListProcesses(list, source, box, trList);
         const std::optional<int> row = rowOf(list, process.pid());
-        QCOMPARE(row.has_value(), listed);
+        QVERIFY2(row.has_value() == listed, row ? qPrintable(QStringLiteral("listed: ") + list.warning(*row)) : "hidden");
         if (row) {   // as shown: a blank at the end is escaped
             QCOMPARE(list.subItem(*row, 1), DisplayText(d.filePath(reported).toStdString()));
             for (const QString& other : others)
-                QVERIFY(list.subItem(*row, 1) != d.filePath(other));
+                QVERIFY(list.subItem(*row, 1) != d.filePath(other.section(QStringLiteral("->"), 0, 0)));
         }
 
         // "Guvenilirleri goster" lists it whatever the entries say.
         box.setValue(CheckBox::Ticked);
         ListProcesses(list, source, box, trList);
         QVERIFY(rowOf(list, process.pid()));
+    }
+
+    // A list too long to search for links in a refresh is searched on a
+    // thread: its link counts once the search is done, keeps counting while
+    // the list changes, and stops counting once taken out.
+    void linksOfALongList()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString at = QFileInfo(dir.path()).canonicalFilePath();
+        const QString tool = at + QStringLiteral("/tool"), alias = at + QStringLiteral("/alias");
+        QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), tool));
+        QVERIFY(QFile::link(tool, alias));
+        ListView trList;
+        const auto fill = [&](bool withAlias) {
+            ListFill filling(trList);
+            trList.clear();
+            for (int i = 0; i < LinkEntries::SearchAtOnce + 500; ++i)
+                trList.add(QStringLiteral("/opt/v%1/bin/tool").arg(i));
+            if (withAlias)
+                trList.add(alias);
+        };
+        fill(true);
+        LinkEntries links;
+        QVERIFY(links.targets(trList).isEmpty());   // without a thread: not searched
+        links.onThread = true;
+        fill(true);
+        links.targets(trList);
+        links.waitForSearch();
+        QCOMPARE(links.targets(trList).values(tool), QStringList{alias});
+        trList.add(QStringLiteral("/opt/more"));   // searched again; meanwhile still a link
+        QCOMPARE(links.targets(trList).values(tool), QStringList{alias});
+        links.waitForSearch();
+        QCOMPARE(links.targets(trList).values(tool), QStringList{alias});
+        fill(false);
+        QVERIFY(links.targets(trList).isEmpty());
     }
 
     // In a mount namespace of its own, any user can put another program
@@ -660,8 +730,9 @@ private Q_SLOTS:
     }
 
     // From one refresh to the next: a link that changes is not believed, an
-    // inspection is repeated only after a while, and one that failed holds
-    // for the process's life, but not for a new process under its pid.
+    // inspection is repeated only after a while, and what cannot be undone
+    // (a tracer, changed code) holds for the process's life, but not for a
+    // new process under its pid.
     void rememberedAcrossRefreshes()
     {
         FakeProcessSource source;
@@ -724,6 +795,21 @@ private Q_SLOTS:
         source.processes[0].startTime = 501;
         refresh();
         QCOMPARE(warningOf(list, 5), QStringLiteral("hidden"));
+
+        // What is there only for now is judged again at each inspection;
+        // changed code once seen is not forgotten when its pages go.
+        source.inside[5].code.push_back(mappingOf(QStringLiteral("anon")));
+        refresh();
+        QCOMPARE(warningOf(list, 5), WarningText(TrustVerdict::AnonymousCode));
+        source.inside[5].code.pop_back();
+        refresh();
+        QCOMPARE(warningOf(list, 5), QStringLiteral("hidden"));
+        source.inside[5].code = {mappingOf(QStringLiteral("file 10 4"))};
+        refresh();
+        QCOMPARE(warningOf(list, 5), WarningText(TrustVerdict::CodeChanged));
+        source.inside[5].code = {mappingOf(QStringLiteral("file 10"))};
+        refresh();
+        QCOMPARE(warningOf(list, 5), WarningText(TrustVerdict::CodeChanged));
     }
 
     // The same rules read from a crafted /proc: process 42 runs a real file
@@ -736,7 +822,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("environment");
         QTest::addColumn<QByteArray>("preloadFile");
         QTest::addColumn<QString>("warning");
-        const QByteArray program = "5600-5608 r-xp 00002000 %P\nSize: 32 kB\nPrivate_Dirty:  0 kB\nVmFlags: rd ex\n";
+        const QByteArray program =
+            "5600-5608 r-xp 00002000 %P\nSize: 32 kB\nPrivate_Dirty:  0 kB\nAnonymous:  0 kB\nVmFlags: rd ex\n";
         const QByteArray vdso = "7ff0-7ff2 r-xp 00000000 00:00 0   [vdso]\nPrivate_Dirty: 8 kB\n";
         const QByteArray data = "5610-5618 rw-p 00000000 00:00 0   [heap]\nPrivate_Dirty: 32 kB\n";
         const QByteArray env("HOME=/root\0PATH=/bin\0", 21);
@@ -747,8 +834,12 @@ private Q_SLOTS:
         QTest::newRow("program mapped, but not executable")
             << QByteArray(program).replace("r-xp", "r--p") << "0 0" << env << QByteArray()
             << WarningText(TrustVerdict::ProgramNotMapped);
-        QTest::newRow("code changed") << QByteArray(program).replace("Private_Dirty:  0", "Private_Dirty:  4") << "0 0"
+        QTest::newRow("code changed") << QByteArray(program).replace("Anonymous:  0", "Anonymous:  4") << "0 0"
                                       << env << QByteArray() << WarningText(TrustVerdict::CodeChanged);
+        // Pages of a file written a moment ago, or kept on tmpfs, are dirty
+        // but the file's own: nothing changed them in memory.
+        QTest::newRow("file's own dirty pages") << QByteArray(program).replace("Private_Dirty:  0", "Private_Dirty: 20")
+                                                << "0 0" << env << QByteArray() << "hidden";
         QTest::newRow("code from a memfd") << program + "7e00-7e10 r-xp 00000000 00:01 77   /memfd:x (deleted)\n" << "0 0"
                                            << env << QByteArray() << WarningText(TrustVerdict::ForeignCode);
         QTest::newRow("execute-only anonymous code") << program + "7e00-7e10 --xp 00000000 00:00 0\n" << "0 0" << env
@@ -855,26 +946,35 @@ private Q_SLOTS:
             QCOMPARE(got, warning);
     }
 
-    // A copy of sleep, trusted, in which something else runs: each row
-    // starts it one way and names the warning its row must carry.
+    // A copy of sleep, trusted, made a moment before it starts (its pages
+    // not yet written back), in which something else runs: each row starts
+    // it one way, from the temporary folder or from tmpfs (/dev/shm, whose
+    // pages are never written back), and names the warning its row must
+    // carry at the first refresh.
     void somethingElseRuns_data()
     {
         QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("tmpfs");
         QTest::addColumn<QString>("warning");
-        QTest::newRow("plain") << "plain" << "hidden";
-        QTest::newRow("under a tracer") << "traced" << WarningText(TrustVerdict::Traced);
-        QTest::newRow("with LD_PRELOAD") << "preload" << WarningText(TrustVerdict::Preload);
-        QTest::newRow("code rewritten through /proc/PID/mem") << "mem" << WarningText(TrustVerdict::CodeChanged);
+        QTest::newRow("plain") << "plain" << false << "hidden";
+        QTest::newRow("plain, on tmpfs") << "plain" << true << "hidden";
+        QTest::newRow("under a tracer") << "traced" << false << WarningText(TrustVerdict::Traced);
+        QTest::newRow("with LD_PRELOAD") << "preload" << false << WarningText(TrustVerdict::Preload);
+        QTest::newRow("code rewritten through /proc/PID/mem") << "mem" << false << WarningText(TrustVerdict::CodeChanged);
+        QTest::newRow("code rewritten through /proc/PID/mem, on tmpfs")
+            << "mem" << true << WarningText(TrustVerdict::CodeChanged);
     }
     void somethingElseRuns()
     {
         QFETCH(QString, how);
+        QFETCH(bool, tmpfs);
         QFETCH(QString, warning);
-        QTemporaryDir dir;
+        if (tmpfs && !QFileInfo(QStringLiteral("/dev/shm")).isWritable())
+            QSKIP("no /dev/shm to write to on this machine");
+        QTemporaryDir dir((tmpfs ? QStringLiteral("/dev/shm") : QDir::tempPath()) + QStringLiteral("/zerva-test-XXXXXX"));
         QVERIFY(dir.isValid());
         const QString tool = dir.filePath("tool");
-        QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), tool));
-        QVERIFY(QFile::setPermissions(tool, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+        QVERIFY(CopyUnsynced("/bin/sleep", tool.toStdString()));
         if (how == QLatin1String("preload")) {
             const QString library = someLibrary();
             QVERIFY(!library.isEmpty());
@@ -882,6 +982,8 @@ private Q_SLOTS:
         }
         SpawnedProcess process(tool.toStdString(), {"1000"});
         ::unsetenv("LD_PRELOAD");
+        if (tmpfs && !process.started())
+            QSKIP("/dev/shm does not let programs run (noexec)");
         QVERIFY(process.started());
         if (how == QLatin1String("traced"))
             QVERIFY2(::ptrace(PTRACE_SEIZE, process.pid(), nullptr, nullptr) == 0, "ptrace is not allowed here");

@@ -529,6 +529,7 @@ void ListItemsModel::sortRows(std::vector<Row>& rows) const
 void ListItemsModel::changed()
 {
     m_indexKeyOf = nullptr;
+    ++m_revision;
 }
 
 } // namespace zerva

@@ -115,6 +115,9 @@ public:
     // with it), letter case ignored; a plain walk over the rows.
     std::optional<int> findWhole(const QString& text) const;
     std::optional<int> findPartial(const QString& text) const;
+    // Changes whenever the rows (or their texts) may have changed, so that a
+    // caller can tell whether what it learnt of them still holds.
+    quint64 revision() const { return m_revision; }
 
     int sortColumn() const { return m_sortColumn; }
     Qt::SortOrder sortOrder() const { return m_sortOrder; }
@@ -156,6 +159,7 @@ private:
     mutable QHash<QString, int> m_index;
     mutable std::vector<int> m_nextWithKey;
     mutable KeyOf m_indexKeyOf = nullptr;
+    quint64 m_revision = 0;
 };
 
 } // namespace zerva

@@ -102,8 +102,10 @@ struct CodeMapping {
     std::string path;
     // Its address range as the platform names it (start-end on Linux).
     std::string range;
-    // Pages of it that the process holds changed (copied on write).
-    std::uint64_t privateDirtyKiB = 0;
+    // Pages of it that the process holds as copies of its own (copied on
+    // write: code changed in memory). Dirty pages of the file itself (a file
+    // just written, any file on tmpfs) are not counted: they are the file's.
+    std::uint64_t copiedKiB = 0;
     // The file's owner and mode bits, when found and known to be this very
     // file.
     std::optional<unsigned> owner;

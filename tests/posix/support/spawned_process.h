@@ -37,4 +37,10 @@ private:
     int m_input = -1;
 };
 
+// Copies the file at `from` to a new file `to` (mode 0755) the way cp, a
+// compiler or a download writes it: its pages are left for the system to
+// write back later, as a program run a moment after it was made finds them.
+// (QFile::copy has them written first.) False when it could not.
+bool CopyUnsynced(const std::string& from, const std::string& to);
+
 } // namespace zerva::test

@@ -106,7 +106,11 @@ bool ParseCodeMappings(std::string_view smaps, std::vector<CodeMapping>& out)
                 return false;
             if (perms[2] != 'x')
                 continue;
-            const std::string_view path = trimmed(line);
+            // The kernel pads before the path, never after it: a blank at
+            // its end is part of the file's name.
+            std::string_view path = line;
+            while (!path.empty() && path.front() == ' ')
+                path.remove_prefix(1);
             CodeMapping m;
             unsigned major = 0, minor = 0;
             if (!number(dev.substr(0, dev.find(':')), major, 16) || !number(dev.substr(dev.find(':') + 1), minor, 16)
@@ -128,10 +132,12 @@ bool ParseCodeMappings(std::string_view smaps, std::vector<CodeMapping>& out)
             m.range = std::string(range);
             out.push_back(std::move(m));
             current = &out.back();
-        } else if (current && line.substr(0, 14) == "Private_Dirty:") {
-            std::string_view v = trimmed(line.substr(14));
+        } else if (current && line.substr(0, 10) == "Anonymous:") {
+            // Of a file's mapping, the pages copied on write. Private_Dirty
+            // would also count the file's own pages not yet written back.
+            std::string_view v = trimmed(line.substr(10));
             v = v.substr(0, v.find(' '));
-            if (!number(v, current->privateDirtyKiB))
+            if (!number(v, current->copiedKiB))
                 return false;
         }
     }

@@ -22,8 +22,8 @@ std::optional<TaskStatus> ParseTaskStatus(std::string_view status);
 // empty value loads nothing).
 bool EnvironLoadsLibrary(std::string_view environ);
 
-// /proc/PID/smaps: the executable mappings with their changed pages
-// (Private_Dirty), owner unknown. False when the text is not smaps.
+// /proc/PID/smaps: the executable mappings with their pages copied on write
+// (Anonymous), owner unknown. False when the text is not smaps.
 // The kernel's own code pages ([vdso], [vsyscall]) are left out.
 bool ParseCodeMappings(std::string_view smaps, std::vector<CodeMapping>& out);
 
