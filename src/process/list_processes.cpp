@@ -14,7 +14,8 @@
 namespace zerva {
 
 HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1, const ListView& trList,
-                          TrustMemory* memory, RowTexts* texts)
+                          TrustMemory* memory, RowTexts* texts,
+                          const std::function<void(const ProcessInfo&)>& read)
 {
     ListFill fill(list);
     list.clear();
@@ -29,6 +30,8 @@ HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox&
     TrustCheck trustCheck(source, remembered);
     // Each process as it is read: the whole list is never held.
     const auto each = [&](const ProcessInfo& p) {
+        if (read)
+            Trap([&] { read(p); });
         // One process that cannot be listed must not cost the others theirs.
         Trap([&] {
             // A process left out for want of a path costs no texts.
