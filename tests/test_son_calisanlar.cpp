@@ -33,6 +33,7 @@ ExecSeen Exec(std::int64_t pid, std::optional<std::string> path, std::optional<s
     e.startTime = 99;
     e.user = 1000;
     e.account = "kullanici";
+    e.name = "ki\x1bsa";
     e.path = std::move(path);
     e.commandLine = std::move(commandLine);
     return e;
@@ -94,6 +95,7 @@ private Q_SLOTS:
         QCOMPARE(model.warning(0), MixedScriptReason(shownPath));
         QCOMPARE(model.data(model.index(0, 0), Qt::DecorationRole).isNull(), MixedScriptReason(shownPath).isEmpty());
         QCOMPARE(model.text(0, SonCalisanlarModel::Hesap), QStringLiteral("kullanici (1000)"));
+        QCOMPARE(model.text(0, SonCalisanlarModel::Ad), QStringLiteral("ki\\x1Bsa"));
         QVERIFY(model.text(0, SonCalisanlarModel::Neden).contains(QStringLiteral("guvenilir degil")));
     }
 
@@ -165,8 +167,8 @@ private Q_SLOTS:
         QVERIFY(z.form().lblOS->toolTip().endsWith(tooltipEnd));
         QCOMPARE(z.form().lblOS->accessibleDescription(), z.form().lblOS->toolTip());
         if (rows.size() > 1) {
-            QVERIFY(w->model()->text(0, SonCalisanlarModel::Neden).contains(QStringLiteral("baska bir dosya")));
-            QVERIFY(w->model()->text(2, SonCalisanlarModel::Neden).contains(QStringLiteral("okunamadan")));
+            QVERIFY(w->model()->text(0, SonCalisanlarModel::Neden).contains(QStringLiteral("baska dosya")));
+            QVERIFY(w->model()->text(2, SonCalisanlarModel::Neden).contains(QStringLiteral("okunamadi")));
         }
         // Not root: the record costs nothing and the list is as before.
         QCOMPARE(z.window->execRecord() != nullptr, withWatch && state == int(ExecWatch::State::Working));

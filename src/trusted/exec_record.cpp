@@ -104,7 +104,9 @@ void ExecRecord::resolve(Entry& e, std::chrono::steady_clock::time_point scanSta
 void ExecRecord::forget(Entry& e)
 {
     e.exec.path.reset();
+    e.exec.name.reset();
     e.exec.commandLine.reset();
+    e.exec.account.reset();
 }
 
 std::uint64_t ExecRecord::shownAfter(std::uint64_t serial, const std::function<void(const Entry&)>& each) const

@@ -6,12 +6,15 @@
 #include "windows/zerva_icon.h"
 
 #include <QDateTime>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QTreeView>
+
+#include <algorithm>
 
 namespace zerva {
 
@@ -35,18 +38,18 @@ void SonCalisanlar::setupUi()
     QPoint origin;
     if (const QScreen* s = screen())
         origin = s->geometry().topLeft();
-    const QRect client = twips.rect(1440, 1440, 11400, 5520);
+    const QRect client = twips.rect(1440, 1440, 13800, 5520);
     setFixedSize(client.size());
     setGeometry(client.translated(origin));
 
     m_lblDurum = new QLabel(this);
     m_lblDurum->setObjectName(QStringLiteral("lblDurum"));
     m_lblDurum->setWordWrap(true);
-    m_lblDurum->setGeometry(twips.rect(120, 60, 11160, 480));
+    m_lblDurum->setGeometry(twips.rect(120, 60, 13560, 480));
 
     m_lblKayip = new QLabel(this);
     m_lblKayip->setObjectName(QStringLiteral("lblKayip"));
-    m_lblKayip->setGeometry(twips.rect(120, 540, 11160, 255));
+    m_lblKayip->setGeometry(twips.rect(120, 540, 13560, 255));
     m_lblKayip->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold"));
     m_lblKayip->hide();
 
@@ -61,19 +64,35 @@ void SonCalisanlar::setupUi()
     m_lstSon->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_lstSon->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_lstSon->setAllColumnsShowFocus(true);
-    m_lstSon->setGeometry(twips.rect(120, 840, 11160, 4080));
+    m_lstSon->setGeometry(twips.rect(120, 840, 13560, 4080));
     m_lstSon->setAccessibleName(QStringLiteral("Son calisanlar"));
     m_lstSon->setAccessibleDescription(
         QStringLiteral("Hicbir yenilemenin listelemedigi guvenilmeyen kisa sureli programlar, en yenisi ustte"));
     QHeaderView* header = m_lstSon->header();
     header->setStretchLastSection(true);
-    const int widths[] = {960, 540, 540, 900, 3000, 3000};
-    for (int i = 0; i < int(std::size(widths)); ++i)
-        header->resizeSection(i, twips.rect(0, 0, widths[i], 0).width());
+    // The short columns as wide as their longest text, the texts sharing
+    // the rest.
+    const QFontMetrics metrics = m_lstSon->fontMetrics();
+    const int pad = metrics.horizontalAdvance(QStringLiteral("MM"));
+    const auto fit = [&](int column, const QString& widest) {
+        const int title = metrics.horizontalAdvance(m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+        const int width = std::max(metrics.horizontalAdvance(widest), title) + pad;
+        m_lstSon->header()->resizeSection(column, width);
+        return width;
+    };
+    int used = fit(SonCalisanlarModel::Zaman, QStringLiteral("00:00:00.000"));
+    used += fit(SonCalisanlarModel::Pid, QStringLiteral("4194304"));
+    used += fit(SonCalisanlarModel::UstPid, QStringLiteral("4194304"));
+    used += fit(SonCalisanlarModel::Hesap, QStringLiteral("kullanici (1000)"));
+    used += fit(SonCalisanlarModel::Ad, QStringLiteral("abcdefghijklmno"));
+    used += metrics.horizontalAdvance(QStringLiteral("programi okunamadi")) + pad;
+    const int rest = std::max(m_lstSon->width() - used - 2 * pad, 4 * pad) / 2;
+    header->resizeSection(SonCalisanlarModel::Program, rest);
+    header->resizeSection(SonCalisanlarModel::KomutSatiri, rest);
 
     m_cmdKapat = new QPushButton(QStringLiteral("Kapat"), this);
     m_cmdKapat->setObjectName(QStringLiteral("cmdKapat"));
-    m_cmdKapat->setGeometry(twips.rect(10065, 5040, 1215, 375));
+    m_cmdKapat->setGeometry(twips.rect(12465, 5040, 1215, 375));
     m_cmdKapat->setAutoDefault(false);
     m_cmdKapat->setDefault(false);
     setTabOrder(m_lstSon, m_cmdKapat);

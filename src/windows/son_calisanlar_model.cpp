@@ -25,21 +25,19 @@ QString Optional(const std::optional<std::string>& value)
 
 SonCalisanlarModel::SonCalisanlarModel(QObject* parent) : QAbstractTableModel(parent) {}
 
+// Every row ended before a refresh listed it (the window says so above
+// the rows); the reason says why it is not one of those only counted.
 QString SonCalisanlarModel::ReasonText(const ExecRecord::Entry& entry)
 {
-    QString why;
     if (entry.exec.replaced)
-        why = QStringLiteral("okunamadan baska bir program baslatti");
-    else
-        switch (entry.judgement) {
-        case ExecRecord::Judgement::NoPath: why = QStringLiteral("programi okunamadan bitti"); break;
-        case ExecRecord::Judgement::OtherFile:
-            why = QStringLiteral("guvenilir yolda baska bir dosya calisti");
-            break;
-        case ExecRecord::Judgement::NotTrusted:
-        case ExecRecord::Judgement::Trusted: why = QStringLiteral("guvenilir degil"); break;
-        }
-    return why + QStringLiteral("; hicbir yenileme listelemeden bitti");
+        return QStringLiteral("okunamadan baska program calistirdi");
+    switch (entry.judgement) {
+    case ExecRecord::Judgement::NoPath: return QStringLiteral("programi okunamadi");
+    case ExecRecord::Judgement::OtherFile: return QStringLiteral("guvenilir yolda baska dosya");
+    case ExecRecord::Judgement::NotTrusted:
+    case ExecRecord::Judgement::Trusted: break;
+    }
+    return QStringLiteral("guvenilir degil");
 }
 
 SonCalisanlarModel::Row SonCalisanlarModel::MakeRow(const ExecRecord::Entry& entry)
@@ -55,6 +53,7 @@ SonCalisanlarModel::Row SonCalisanlarModel::MakeRow(const ExecRecord::Entry& ent
         row.cells[Hesap] = e.account ? DisplayText(*e.account) + QStringLiteral(" (") + QString::number(*e.user)
                 + u')'
                                      : QString::number(*e.user);
+    row.cells[Ad] = Optional(e.name);
     row.cells[Program] = Optional(e.path);
     row.cells[KomutSatiri] = Optional(e.commandLine);
     row.cells[Neden] = ReasonText(entry);
@@ -146,8 +145,8 @@ QVariant SonCalisanlarModel::headerData(int section, Qt::Orientation orientation
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    static const char* const names[ColumnCount] = {"Zaman", "PID", "Ust PID", "Hesap", "Program", "Komut Satiri",
-                                                   "Neden"};
+    static const char* const names[ColumnCount] = {"Zaman", "PID", "Ust PID", "Hesap", "Ad", "Program",
+                                                   "Komut Satiri", "Neden"};
     if (section < 0 || section >= ColumnCount)
         return {};
     return QString::fromLatin1(names[section]);

@@ -18,7 +18,7 @@ namespace zerva {
 class SonCalisanlarModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { Zaman, Pid, UstPid, Hesap, Program, KomutSatiri, Neden, ColumnCount };
+    enum Column { Zaman, Pid, UstPid, Hesap, Ad, Program, KomutSatiri, Neden, ColumnCount };
 
     explicit SonCalisanlarModel(QObject* parent = nullptr);
 

@@ -88,6 +88,7 @@ private Q_SLOTS:
         QVERIFY(seen.path);
         QCOMPARE(QString::fromStdString(*seen.path), program);
         QVERIFY(seen.file);
+        QCOMPARE(seen.name, std::optional<std::string>("kisa"));
         QVERIFY(seen.startTime);
         QVERIFY(seen.commandLine);
         QCOMPARE(seen.commandLine->size(), ExecCommandLineHead + 3);

@@ -33,6 +33,10 @@ struct ExecSeen {
     // executablePath), and which file it was.
     std::optional<std::string> path;
     std::optional<FileId> file;
+    // The kernel's name of it (comm: the file name the program was started
+    // by, a script's own name included), which it keeps until reaped, so
+    // often still there when its program no longer is.
+    std::optional<std::string> name;
     // The head of the command line, cut after ExecCommandLineHead bytes
     // ("..." added).
     std::optional<std::string> commandLine;

@@ -59,9 +59,11 @@ bool parseNumber(std::string_view text, std::uint64_t& value)
 // the process's own text and may hold blanks and parentheses.
 void parseStat(const std::string& stat, ExecSeen& seen)
 {
+    const std::size_t open = stat.find('(');
     const std::size_t close = stat.rfind(')');
-    if (close == std::string::npos)
+    if (open == std::string::npos || close == std::string::npos || close < open)
         return;
+    seen.name = stat.substr(open + 1, close - open - 1);
     std::string_view rest(stat);
     rest.remove_prefix(close + 1);
     // Field 4 is the parent, field 22 the start time: after the name, the
