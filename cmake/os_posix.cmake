@@ -14,9 +14,12 @@ set(ZERVA_OS_SOURCES
   ${ZERVA_POSIX_CODEC_SOURCES}
   src/platform/os/posix/exec_events.cpp
   src/platform/os/posix/exec_events.h
+  src/platform/os/posix/exec_record_reader.cpp
+  src/platform/os/posix/exec_record_reader.h
   src/platform/os/posix/posix_add_lock.cpp
   src/platform/os/posix/posix_add_lock.h
   src/platform/os/posix/posix_conf_file.cpp
+  src/platform/os/posix/posix_exec_watch.cpp
   src/platform/os/posix/posix_memory.cpp
   src/platform/os/posix/posix_path_spelling.cpp
   src/platform/os/posix/posix_shell.cpp

@@ -14,6 +14,7 @@ set(ZERVA_WINDOWS_PLAIN_SOURCES
   src/platform/os/windows/win_code_page.cpp
   src/platform/os/windows/win_code_page.h
   src/platform/os/windows/win_conf_file.cpp
+  src/platform/os/windows/win_exec_watch.cpp
   src/platform/os/windows/win_memory.cpp
   src/platform/os/windows/win_path_spelling.cpp
   src/platform/os/windows/win_shell.cpp

@@ -26,6 +26,7 @@ if(NOT WIN32)
     test_posix_conf_codec
     test_posix_shell
     test_process_churn
+    test_exec_record_reader
     test_procfs_source
     test_scan_values
     test_soak

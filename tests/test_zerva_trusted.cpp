@@ -110,7 +110,8 @@ void ContextMenu(const ZervaForm& form, const QString& caption, bool menuKey)
     }
 }
 
-const QStringList kMenu{"mnGPE=Guvenilir Program Ekle", "mnGuvenilirProgramlar=Guvenilir Programlar..."};
+const QStringList kMenu{"mnGPE=Guvenilir Program Ekle", "mnGuvenilirProgramlar=Guvenilir Programlar...",
+                        "mnSonCalisanlar=Son Calisanlar..."};
 const QString kNo = QStringLiteral("Program eklenemedi: ");
 
 } // namespace
@@ -241,7 +242,7 @@ private Q_SLOTS:
         const MenuChoice choice("mnGPE");
         const InputBoxAnswer answer("", true);   // Enter: the path as it stands
         ContextMenu(z.form(), "x", menuKey);
-        QCOMPARE(choice.items, (QStringList{(enabled ? "" : "-") + kMenu[0], kMenu[1]}));
+        QCOMPARE(choice.items, (QStringList{(enabled ? "" : "-") + kMenu[0], kMenu[1], kMenu[2]}));
         QCOMPARE(answer.initial, enabled ? QString::fromUtf8(path) : QString());
         QCOMPARE(ConfBytes(), after);
         z.form().cmdRefresh->click();
@@ -276,7 +277,7 @@ private Q_SLOTS:
 
         const MenuChoice choice("mnGuvenilirProgramlar");
         ContextMenu(window->form(), QString(), false);
-        QCOMPARE(choice.items, (QStringList{"-" + kMenu[0], kMenu[1]}));
+        QCOMPARE(choice.items, (QStringList{"-" + kMenu[0], kMenu[1], kMenu[2]}));
         GuvenilirProgramlar* trusted = window->guvenilirProgramlar();
         QVERIFY(trusted && trusted->isVisible());
         QCOMPARE(trusted->windowTitle(), QStringLiteral("Guvenilir Programlar"));

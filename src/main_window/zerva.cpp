@@ -8,6 +8,7 @@
 #include "process/list_processes.h"
 #include "process/row_texts.h"
 #include "windows/guvenilir_programlar.h"
+#include "windows/son_calisanlar.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -46,12 +47,20 @@ Zerva::Zerva(ZervaPlatform platform, QWidget* parent)
                 [this, list](std::optional<int> item, const QPoint& at) { List_ContextMenu(*list, item, at); });
     m_addRetry.setSingleShot(true);
     connect(&m_addRetry, &QTimer::timeout, this, &Zerva::tryPendingAdd);
+    // Execs are recorded only where the system tells of them all.
+    const ExecWatch::State state = execState();
+    if (state == ExecWatch::State::Working || state == ExecWatch::State::Starting)
+        m_execRecord = std::make_unique<ExecRecord>();
+    m_form.lblOS->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_form.lblOS, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { lblOS_ContextMenu(m_form.lblOS->mapToGlobal(at)); });
 }
 
 Zerva::~Zerva()
 {
     // The trusted list's window shows TrList, which goes with this window.
     delete m_guvenilirProgramlar.data();
+    delete m_sonCalisanlar;
 }
 
 void Zerva::Form_Load(FirstRefresh first)
@@ -101,10 +110,18 @@ void Zerva::fillAndShow(ListView& fill, ListView& other)
 
     Trap([&] { fill.adoptSort(other); });
     HiddenCount hidden;
+    const auto scanStart = takeExecs();
     Trap([&] {
+        std::function<void(const ProcessInfo&)> read;
+        if (m_execRecord)
+            read = [this](const ProcessInfo& p) {
+                if (p.startTime)
+                    m_scanSeen.push_back({p.pid, *p.startTime});
+            };
         hidden = ListProcesses(fill, *m_platform.processes, *m_form.Check1, *m_form.TrList, &m_trustMemory,
-                               m_rowTexts.get());
+                               m_rowTexts.get(), read);
     });
+    judgeExecs(scanStart);
     Trap([&] { fill.adoptSelection(other); });
     // BufList's visibility is always set before List1's.
     Trap([&] { bufList.setVisible(&fill == &bufList); });
@@ -123,7 +140,7 @@ void Zerva::fillAndShow(ListView& fill, ListView& other)
                               + QStringLiteral(" Process"));
         // The label keeps its text; how many are hidden, and why, is told
         // on demand and to screen readers.
-        const QString hiddenText = HiddenText(hidden);
+        const QString hiddenText = HiddenText(hidden) + recentText();
         m_form.lblOS->setToolTip(hiddenText);
         m_form.lblOS->setAccessibleDescription(hiddenText);
     });

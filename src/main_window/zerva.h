@@ -2,6 +2,7 @@
 
 #include "main_window/zerva_form.h"
 #include "main_window/zerva_platform.h"
+#include "trusted/exec_record.h"
 #include "trusted/trust_memory.h"
 
 #include <QMainWindow>
@@ -21,6 +22,7 @@ class GuvenilirProgramlar;
 class Hakkinda;
 class ListView;
 class RowTexts;
+class SonCalisanlar;
 
 // The main window: start-up, the refresh cycle over two list views used as a
 // double buffer, and the handlers of its controls.
@@ -57,6 +59,12 @@ public:
     Hakkinda* hakkinda() const { return m_hakkinda.get(); }
     // The trusted list's window while it is loaded, or null.
     GuvenilirProgramlar* guvenilirProgramlar() const;
+    // "Son Calisanlar...": shows the programs that ran between refreshes.
+    void mnSonCalisanlar_Click();
+    // That window's shared object; null until first used.
+    SonCalisanlar* sonCalisanlar() const { return m_sonCalisanlar; }
+    // What is recorded of execs; null where nothing is (no root).
+    const ExecRecord* execRecord() const { return m_execRecord.get(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -97,6 +105,16 @@ private:
     void loadTrusted();
     void tryPendingAdd();
     void showDetails(const ListView& list);
+    // The context menu of lblOS.
+    void lblOS_ContextMenu(const QPoint& at);
+    // Before a refresh's scan: hands the execs read since the last one to
+    // the record; gives when the scan begins.
+    std::chrono::steady_clock::time_point takeExecs();
+    // After the scan: judges the execs it could have listed.
+    void judgeExecs(std::chrono::steady_clock::time_point scanStart);
+    // ", son 1 dakikada N kisa sureli program" while execs are recorded.
+    QString recentText() const;
+    ExecWatch::State execState() const;
 
     ZervaPlatform m_platform;
     ZervaForm m_form;
@@ -121,6 +139,12 @@ private:
     QTimer m_addRetry;
     // What the trust test learnt of each process, from refresh to refresh.
     TrustMemory m_trustMemory;
+    // Every exec while the watch works (root); see ExecRecord.
+    std::unique_ptr<ExecRecord> m_execRecord;
+    std::vector<ExecSeen> m_execBatch;
+    std::vector<ExecRecord::Seen> m_scanSeen;
+    // Created on first use; outlives the window it shows.
+    SonCalisanlar* m_sonCalisanlar = nullptr;
 };
 
 } // namespace zerva

@@ -67,11 +67,14 @@ void Zerva::List_ContextMenu(const ListView& list, std::optional<int> item, cons
     QAction* add = addItem(&menu, "mnGPE", "Guvenilir Program Ekle");
     add->setEnabled(!path.isEmpty());
     QAction* trusted = addItem(&menu, "mnGuvenilirProgramlar", "Guvenilir Programlar...");
+    QAction* recent = addItem(&menu, "mnSonCalisanlar", "Son Calisanlar...");
     QAction* chosen = menu.exec(at);
     if (chosen == add)
         GPE_Click(path);
     else if (chosen == trusted)
         mnGuvenilirProgramlar_Click();
+    else if (chosen == recent)
+        mnSonCalisanlar_Click();
 }
 
 // Every link starts its own fixed command line, minimized with the focus.

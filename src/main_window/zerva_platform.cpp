@@ -14,6 +14,7 @@ ZervaPlatform MakeSystemPlatform()
     platform.banner = MakeSystemBanner;
     platform.inputBox = InputBox;
     platform.messageBox = MessageBox;
+    platform.execWatch = MakeSystemExecWatch();
     return platform;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/banner/banner.h"
+#include "platform/os/exec_watch.h"
 #include "platform/os/process_source.h"
 #include "platform/os/shell.h"
 
@@ -32,6 +33,9 @@ struct ZervaPlatform {
     // between, and how long it tries (TrustedFile::kLockWait).
     int addRetryMs = 50;
     int addWaitMs = 5000;
+    // Every exec as it happens, for "Son Calisanlar"; none: nothing is
+    // recorded, and the window says so.
+    std::shared_ptr<ExecWatch> execWatch;
 };
 
 // The real pieces of the platform the program runs on.

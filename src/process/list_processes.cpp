@@ -14,7 +14,8 @@
 namespace zerva {
 
 HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1, const ListView& trList,
-                          TrustMemory* memory, RowTexts* texts)
+                          TrustMemory* memory, RowTexts* texts,
+                          const std::function<void(const ProcessInfo&)>& read)
 {
     ListFill fill(list);
     list.clear();
@@ -32,6 +33,8 @@ HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox&
     const QMultiHash<QString, QString>& links = check1.value() == 1 ? noLinks : remembered.links.targets(trList);
     // Each process as it is read: the whole list is never held.
     const auto each = [&](const ProcessInfo& p) {
+        if (read)
+            Trap([&] { read(p); });
         // One process that cannot be listed must not cost the others theirs.
         Trap([&] {
             // A process left out for want of a path costs no texts.

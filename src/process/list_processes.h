@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstddef>
+#include <functional>
 
 namespace zerva {
 
@@ -14,6 +15,7 @@ inline constexpr std::size_t ListCommandLineHead = 1024;
 class CheckBox;
 class ListView;
 class ProcessSource;
+struct ProcessInfo;
 class RowTexts;
 class TrustMemory;
 
@@ -51,8 +53,11 @@ struct HiddenCount {
     int ending = 0;
     int total() const { return trusted + notReadable + kernelThreads + ending; }
 };
+//
+// `read`, when given, is told of every process the scan read, listed or not.
 HiddenCount ListProcesses(ListView& list, ProcessSource& source, const CheckBox& check1, const ListView& trList,
-                          TrustMemory* memory = nullptr, RowTexts* texts = nullptr);
+                          TrustMemory* memory = nullptr, RowTexts* texts = nullptr,
+                          const std::function<void(const ProcessInfo&)>& read = {});
 
 // The count as the status label's tooltip says it: "12 gizli: 10 guvenilir,
 // 2 bakilamayan", the reasons that count any in a fixed order.

@@ -20,6 +20,7 @@ ZervaFixture::ZervaFixture(Pieces pieces)
     platform.messageBox = std::move(pieces.messageBox);
     platform.addRetryMs = pieces.addRetryMs;
     platform.addWaitMs = pieces.addWaitMs;
+    platform.execWatch = std::move(pieces.execWatch);
     if (pieces.shell) {
         auto fakeShell = std::make_unique<FakeShell>();
         shell = fakeShell.get();

@@ -30,6 +30,8 @@ struct ZervaFixture {
         std::function<void(const QString& text)> messageBox{};
         int addRetryMs = 50;
         int addWaitMs = 5000;
+        // None: nothing is recorded (as without root).
+        std::shared_ptr<ExecWatch> execWatch{};
     };
 
     FakeProcessSource* source = nullptr;

@@ -215,6 +215,8 @@ void ExecEvents::event(const unsigned char* data, std::size_t len, std::uint32_t
     const std::uint32_t what = static_cast<std::uint32_t>(ev.what);
     if (what == ExecEvent) {
         execs.push_back(ev.event_data.exec.process_tgid);
+        if (m_sink)
+            m_sink(ev.event_data.exec.process_tgid, ev.timestamp_ns);
     } else if (what == AckEvent && ack == m_ack + 1 && !m_working) {
         if (ev.event_data.ack.err == 0) {
             m_working = true;

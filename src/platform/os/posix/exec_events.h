@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace zerva {
@@ -32,6 +33,12 @@ public:
     // kernel's numbering); false: any process may have started another
     // program.
     bool drain(std::vector<std::int64_t>& execs);
+    // Also hands each exec, as drain() reads it, to `sink`: its process id
+    // and the kernel's time of it (CLOCK_MONOTONIC, in nanoseconds).
+    using ExecSink = std::function<void(std::int64_t pid, std::uint64_t timeNs)>;
+    void setExecSink(ExecSink sink) { m_sink = std::move(sink); }
+    // The socket, to wait on; -1 once the reader has stopped.
+    int fd() const { return m_fd; }
 
 private:
     bool ask(std::uint32_t op);
@@ -57,6 +64,7 @@ private:
     std::vector<bool> m_numbered;
     std::vector<unsigned char> m_buf;
     std::size_t m_len = 0;
+    ExecSink m_sink;
 };
 
 } // namespace zerva
