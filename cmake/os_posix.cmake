@@ -14,6 +14,10 @@ set(ZERVA_OS_SOURCES
   ${ZERVA_POSIX_CODEC_SOURCES}
   src/platform/os/posix/exec_events.cpp
   src/platform/os/posix/exec_events.h
+  src/platform/os/posix/fanotify_exec.cpp
+  src/platform/os/posix/fanotify_exec.h
+  src/platform/os/posix/kernel_log.cpp
+  src/platform/os/posix/kernel_log.h
   src/platform/os/posix/posix_add_lock.cpp
   src/platform/os/posix/posix_add_lock.h
   src/platform/os/posix/posix_conf_file.cpp

@@ -30,6 +30,8 @@ QString WarningText(TrustVerdict verdict)
         return QStringLiteral("Guvenilir program, ama dosyasiz calistirilabilir bellegi var (JIT ya da yerlestirilmis kod)");
     case TrustVerdict::ProgramHidden:
         return QStringLiteral("Surec calisiyor, ama programi okunamiyor (gizlenmis)");
+    case TrustVerdict::NotExecuted:
+        return QStringLiteral("Program baglantisi calistirilan dosya degil");
     }
     return {};
 }
