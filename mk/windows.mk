@@ -1,6 +1,8 @@
 # Zerva for Windows, built on Debian with MinGW-w64 against Qt for Windows
-# (scripts/build-qt-mingw: QT_MINGW, or a prebuilt tree named by
-# QT_MINGW_PREBUILT), tested under Wine.
+# (scripts/build-qt-mingw: QT_MINGW, made from a prebuilt tree named by
+# QT_MINGW_PREBUILT or found beside the clone in ../shared/toolchains/, and
+# otherwise, after saying so, from source in about 40 minutes), tested
+# under Wine.
 #
 #   make windows                 build-win/zerva.exe and the tests
 #   make windows-test            every test that is not POSIX-only, under Wine,

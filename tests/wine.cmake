@@ -3,7 +3,11 @@
 # by scripts/wine-test (skipped when MinGW-w64 or Wine is missing); on
 # Windows it is an ordinary test.
 if(WIN32)
-  add_executable(windows_platform_test ${CMAKE_CURRENT_SOURCE_DIR}/wine/windows_platform_test.cpp)
+  add_executable(windows_platform_test
+    ${CMAKE_CURRENT_SOURCE_DIR}/wine/windows_platform_test.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/wine/native_answers_test.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/wine/fake_nt.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/wine/self_check.cpp)
   target_link_libraries(windows_platform_test PRIVATE zerva_core zerva_warnings shell32 psapi)
   add_test(NAME windows_platform COMMAND windows_platform_test)
 else()

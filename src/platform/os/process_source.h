@@ -80,7 +80,10 @@ struct KernelRecord {
 // untrusted process. On Windows it is set for a process of Zerva's own
 // session (other than the idle and system pseudo-processes) whose path the
 // system withholds; protected processes of other sessions (services,
-// other users' desktops) keep a null path and no suspicion.
+// other users' desktops) keep a null path and no suspicion. A path the
+// system gives with an unpaired surrogate (or a NUL) is no path there, in
+// any session, and is suspect: as U+FFFD it would read alike for
+// different files, and Windows has no file test to tell them apart.
 struct ProcessInfo {
     std::int64_t pid = 0;
     std::optional<std::string> caption;

@@ -13,20 +13,30 @@ F lookUp(HMODULE module, const char* name)
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
-} // namespace
-
-NtDll::NtDll()
+NtDll systemCalls()
 {
+    NtDll calls;
     // ntdll.dll is mapped into every process; no reference is taken.
     const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    querySystemInformation = lookUp<QuerySystemInformation>(ntdll, "NtQuerySystemInformation");
-    queryInformationProcess = lookUp<QueryInformationProcess>(ntdll, "NtQueryInformationProcess");
+    calls.querySystemInformation = lookUp<NtDll::QuerySystemInformation>(ntdll, "NtQuerySystemInformation");
+    calls.queryInformationProcess = lookUp<NtDll::QueryInformationProcess>(ntdll, "NtQueryInformationProcess");
+    calls.openProcess = [](DWORD access, DWORD pid) { return ::OpenProcess(access, FALSE, pid); };
+    calls.closeProcess = [](HANDLE process) { CloseHandle(process); };
+    calls.imagePath = [](HANDLE process, wchar_t* path, DWORD* length) {
+        return QueryFullProcessImageNameW(process, 0, path, length);
+    };
+    calls.readMemory = [](HANDLE process, const void* at, void* into, SIZE_T size, SIZE_T* got) {
+        return ReadProcessMemory(process, at, into, size, got);
+    };
+    return calls;
 }
+
+} // namespace
 
 const NtDll& NtDll::get()
 {
-    static const NtDll dll;
-    return dll;
+    static const NtDll calls = systemCalls();
+    return calls;
 }
 
 } // namespace zerva

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/os/process_source.h"
+#include "platform/os/windows/nt_dll.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -17,20 +18,31 @@ namespace zerva {
 // process that lets itself be opened for limited queries. Tens of times
 // cheaper than a query of the management service, and nothing runs in
 // another process. Gives the same texts and units as WmiProcessSource.
+//
+// Every answer of the system is read within the lengths the call was
+// given, whatever lengths and offsets the answer claims.
 class NtProcessSource : public ProcessSource {
 public:
-    NtProcessSource();
+    // The system's calls, or a test's stand-ins.
+    explicit NtProcessSource(const NtDll& calls = NtDll::get());
 
     // Whether this system offers the calls; when not, the management
     // service stands in (MakeSystemProcessSource).
     static bool available();
 
+    // Whether the system answered the two calls that are missing before
+    // Windows 8.1 (and under Wine): the path of a process by its id, and
+    // the command line in one call. Both are assumed until the system
+    // says it does not know them.
+    bool pathsById() const { return m_pathById; }
+    bool commandLinesByQuery() const { return m_commandLineQuery; }
+
     bool snapshot(std::vector<ProcessInfo>& out) override;
 
 private:
-    bool readList();
+    bool readList(std::size_t& valid);
     void* open(std::int64_t pid) const;   // a process handle, or null
-    std::optional<std::string> commandLineOf(void* process, const std::byte*& parameters);
+    std::optional<std::string> commandLineOf(std::int64_t pid, void* process, const std::byte*& parameters);
 
     // What never changes while a process runs, kept from one refresh to the
     // next for the same process (pid and start time) only: its program's
@@ -40,9 +52,12 @@ private:
     struct Known {
         std::int64_t created = 0;
         std::optional<std::string> path;
+        bool pathUnshowable = false;   // given, but not as text that names one file
         const std::byte* parameters = nullptr;   // an address in that process, never ours
     };
     std::unordered_map<std::int64_t, Known> m_known;
+
+    const NtDll& m_nt;
 
     std::vector<std::byte> m_list;      // kept between refreshes: no allocation each time
     std::vector<std::byte> m_scratch;   // paths and command lines

@@ -114,6 +114,20 @@ std::string Utf16ToUtf8Lenient(const std::u16string& text)
     return Utf16ToUtf8Lenient(reinterpret_cast<const wchar_t*>(text.data()), text.size());
 }
 
+bool IsWellFormedUtf16(const wchar_t* text, std::size_t length)
+{
+    for (std::size_t i = 0; i < length; ++i) {
+        const wchar_t c = text[i];
+        if (c < 0xD800 || c > 0xDFFF)
+            continue;
+        // A high surrogate followed by a low one is one character.
+        if (c > 0xDBFF || i + 1 == length || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF)
+            return false;
+        ++i;
+    }
+    return true;
+}
+
 bool Utf8ToUtf16Strict(const std::string& text, std::wstring& out)
 {
     out.clear();

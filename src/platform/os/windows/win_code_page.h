@@ -30,6 +30,11 @@ bool Utf16ToCodePage(const std::u16string& text, std::string& out,
 std::string Utf16ToUtf8Lenient(const std::u16string& text);
 std::string Utf16ToUtf8Lenient(const wchar_t* text, std::size_t length);
 
+// Whether `text` is well-formed UTF-16: every surrogate in a pair. The
+// system's names may hold unpaired ones; as U+FFFD they would read alike for
+// different names.
+bool IsWellFormedUtf16(const wchar_t* text, std::size_t length);
+
 // UTF-8 to UTF-16; false on ill-formed UTF-8 or an embedded NUL.
 bool Utf8ToUtf16Strict(const std::string& text, std::wstring& out);
 

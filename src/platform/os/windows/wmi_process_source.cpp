@@ -97,7 +97,12 @@ ProcessInfo readProcess(IWbemClassObject* object, std::int64_t ownSession)
     ProcessInfo info;
     info.pid = numberOf(object, L"ProcessId").value_or(0);
     info.caption = textOf(object, L"Caption");
-    info.executablePath = textOf(object, L"executablepath");
+    bool unshowable = false;
+    {
+        Variant path;
+        if (SUCCEEDED(object->Get(L"executablepath", 0, path.out(), nullptr, nullptr)))
+            info.executablePath = VariantPath(path.get(), unshowable);
+    }
     info.priority = numberOf(object, L"Priority");
     info.commandLine = textOf(object, L"CommandLine");
     // Reported in kilobytes; the contract is bytes on every platform.
@@ -108,9 +113,10 @@ ProcessInfo readProcess(IWbemClassObject* object, std::int64_t ownSession)
     info.description = textOf(object, L"Description");
     // A program in the user's own session whose path is withheld is listed
     // (as on Linux a process of the user's own that hides its program);
-    // the idle and system pseudo-processes run no program file.
-    info.pathSuspect = !info.executablePath && info.pid != 0 && info.pid != 4
-        && numberOf(object, L"SessionId") == ownSession;
+    // the idle and system pseudo-processes run no program file. So is, in
+    // any session, one whose path cannot be shown as the system spells it.
+    info.pathSuspect = unshowable
+        || (!info.executablePath && info.pid != 0 && info.pid != 4 && numberOf(object, L"SessionId") == ownSession);
     return info;
 }
 

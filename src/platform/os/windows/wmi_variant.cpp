@@ -3,6 +3,7 @@
 #include "platform/os/windows/win_code_page.h"
 
 #include <limits>
+#include <string_view>
 
 namespace zerva {
 
@@ -50,6 +51,21 @@ std::optional<std::string> VariantText(const VARIANT& value)
         return std::nullopt;
     const BSTR text = V_BSTR(&value);
     return Utf16ToUtf8Lenient(text ? text : L"", text ? SysStringLen(text) : 0);
+}
+
+std::optional<std::string> VariantPath(const VARIANT& value, bool& unshowable)
+{
+    unshowable = false;
+    if (V_VT(&value) == VT_BSTR && V_BSTR(&value)) {
+        const BSTR text = V_BSTR(&value);
+        const std::size_t length = SysStringLen(text);
+        if (std::wstring_view(text, length).find(L'\0') != std::wstring_view::npos
+            || !IsWellFormedUtf16(text, length)) {
+            unshowable = true;
+            return std::nullopt;
+        }
+    }
+    return VariantText(value);
 }
 
 std::optional<std::int64_t> VariantNumber(const VARIANT& value, CIMTYPE type)
