@@ -16,6 +16,10 @@ set(ZERVA_OS_SOURCES
   src/platform/os/posix/exec_events.h
   src/platform/os/posix/exec_record_reader.cpp
   src/platform/os/posix/exec_record_reader.h
+  src/platform/os/posix/fanotify_exec.cpp
+  src/platform/os/posix/fanotify_exec.h
+  src/platform/os/posix/kernel_log.cpp
+  src/platform/os/posix/kernel_log.h
   src/platform/os/posix/posix_add_lock.cpp
   src/platform/os/posix/posix_add_lock.h
   src/platform/os/posix/posix_conf_file.cpp

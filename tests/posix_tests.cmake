@@ -6,6 +6,8 @@ if(NOT WIN32)
   add_library(zerva_posix_test_support STATIC
     posix/support/fake_proc_tree.cpp
     posix/support/fake_proc_tree.h
+    posix/support/forged_link_process.cpp
+    posix/support/forged_link_process.h
     posix/support/process_churn.cpp
     posix/support/process_churn.h
     posix/support/sanitized.h
@@ -22,6 +24,7 @@ if(NOT WIN32)
     test_hostile_kvr
     test_hostile_kvr_modes
     test_kvr_editor_race
+    test_kernel_record
     test_kvr_owners
     test_posix_conf_codec
     test_posix_shell

@@ -1,6 +1,7 @@
 #include "trusted/trust_check.h"
 
 #include "trusted/inside_rules.h"
+#include "trusted/kernel_rules.h"
 
 #include <chrono>
 #include <thread>
@@ -22,6 +23,10 @@ TrustVerdict TrustCheck::verdict(const ProcessInfo& process, const QString& entr
     TrustMemory::Record& record = m_memory.see(process);
     if (record.lasting != TrustVerdict::Trusted)
         return record.lasting;
+    // What the kernel reported holds for the process's life.
+    if (const TrustVerdict kernel = JudgeKernelRecord(process.kernel, file, m_source.execsReported(file));
+        kernel != TrustVerdict::Trusted)
+        return record.lasting = kernel;
     if (!record.hasFirstFile) {
         record.firstFile = file;
         record.hasFirstFile = true;
@@ -32,6 +37,8 @@ TrustVerdict TrustCheck::verdict(const ProcessInfo& process, const QString& entr
         m_systemPreload = m_source.systemPreload();
     if (*m_systemPreload)
         return TrustVerdict::SystemPreload;
+    if (record.unreadable && m_now - record.inspectedAt < m_memory.unreadableHold)
+        return TrustVerdict::Unreadable;
     if (!m_memory.due(process, record, m_now))
         return record.verdict;
     return inspected(process, record, file);
@@ -61,9 +68,14 @@ TrustVerdict TrustCheck::inspected(const ProcessInfo& process, TrustMemory::Reco
         if (ended)
             return TrustVerdict::Trusted;
     }
-    if (!inside)
-        return verdict;   // asked again at the next refresh
     record.inspectedAt = m_now;
+    record.unreadable = !inside;
+    if (!inside)
+        return verdict;   // asked again once unreadableHold has passed
+    record.hasOwner = inside->owner.has_value();
+    record.owner = inside->owner.value_or(0);
+    if (!record.inspected)
+        m_memory.firstInspected(process, record);
     record.inspected = true;
     if (IsLasting(verdict))
         record.lasting = verdict;

@@ -10,8 +10,9 @@ namespace zerva {
 
 // The whole trust test of one process against one trusted entry its path
 // equals, for one refresh: it must run the very file the entry names
-// (SameFile), its program link must be the one it had when first seen, and
-// nothing else may run in it (JudgeInside). The inspection reads several
+// (SameFile), what the kernel reported of it must allow it
+// (JudgeKernelRecord), its program link must be the one it had when first
+// seen, and nothing else may run in it (JudgeInside). The inspection reads several
 // files of the process, so it is made only here, for processes that would
 // otherwise be hidden, and repeated at most every TrustMemory::recheckAfter;
 // the link tests run at every refresh.

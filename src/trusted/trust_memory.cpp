@@ -12,11 +12,16 @@ void TrustMemory::beginRefresh()
 void TrustMemory::endRefresh()
 {
     m_inspected = 0;
+    m_inspectedOf.clear();
     for (auto it = m_records.begin(); it != m_records.end();) {
         if (it->second.refresh != m_refresh) {
             it = m_records.erase(it);
         } else {
-            m_inspected += it->second.inspected ? 1 : 0;
+            if (it->second.inspected) {
+                ++m_inspected;
+                if (it->second.hasOwner)
+                    ++m_inspectedOf[it->second.owner];
+            }
             ++it;
         }
     }
@@ -49,12 +54,27 @@ TrustMemory::Record& TrustMemory::see(const ProcessInfo& process)
 
 bool TrustMemory::due(const ProcessInfo& process, const Record& record, Clock::time_point now) const
 {
+    static_cast<void>(process);
     if (!record.inspected || recheckAfter.count() == 0)
         return true;
-    const std::chrono::milliseconds wait = std::max(
-        recheckAfter, std::chrono::milliseconds(m_inspected * 1000 / std::max(rechecksPerSecond, 1)));
-    const auto spread = wait * (process.pid % 8) / 8;
-    return now - record.inspectedAt >= wait + spread;
+    return now - record.inspectedAt >= wait(record);
+}
+
+std::chrono::milliseconds TrustMemory::wait(const Record& record) const
+{
+    std::int64_t sharing = m_inspected;
+    if (record.hasOwner) {
+        const auto it = m_inspectedOf.find(record.owner);
+        sharing = it == m_inspectedOf.end() ? 0 : it->second;
+    }
+    const std::chrono::milliseconds spread(sharing * 1000 / std::max(rechecksPerSecond, 1));
+    return std::min(std::max(recheckAfter, spread), std::max(longestWait, recheckAfter));
+}
+
+void TrustMemory::firstInspected(const ProcessInfo& process, Record& record) const
+{
+    const std::int64_t eighths = process.pid < 0 ? 0 : process.pid % 8;
+    record.inspectedAt -= wait(record) * eighths / 8;
 }
 
 } // namespace zerva

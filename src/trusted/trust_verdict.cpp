@@ -5,7 +5,7 @@ namespace zerva {
 bool IsLasting(TrustVerdict verdict)
 {
     return verdict == TrustVerdict::Traced || verdict == TrustVerdict::CodeChanged
-        || verdict == TrustVerdict::LinkChanged;
+        || verdict == TrustVerdict::LinkChanged || verdict == TrustVerdict::NotExecuted;
 }
 
 QString WarningText(TrustVerdict verdict)
@@ -36,6 +36,8 @@ QString WarningText(TrustVerdict verdict)
         return QStringLiteral("Guvenilir program, ama dosyasiz calistirilabilir bellegi var (JIT ya da yerlestirilmis kod)");
     case TrustVerdict::ProgramHidden:
         return QStringLiteral("Surec calisiyor, ama programi okunamiyor (gizlenmis)");
+    case TrustVerdict::NotExecuted:
+        return QStringLiteral("Program baglantisi calistirilan dosya degil");
     }
     return {};
 }

@@ -22,6 +22,7 @@ enum class TrustVerdict : std::uint8_t {
     ForeignCode,       // code from a deleted file, a memfd, or a file others can write
     AnonymousCode,     // executable memory of no file (generated or injected code)
     ProgramHidden,     // a live process whose program cannot be read
+    NotExecuted,       // the kernel executed another file for it than its link names
 };
 
 // Whether the verdict stays with the process for its whole life: only what

@@ -13,6 +13,36 @@
 
 namespace zerva {
 
+// Which file a path names, as the platform tells files apart (device and
+// inode on Linux).
+struct FileId {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileId&) const = default;
+};
+
+// What the kernel itself reported of a process, when it happened, while
+// Zerva followed its events (root on Linux: see ProcfsProcessSource). The
+// default tells nothing, and the other tests alone decide.
+struct KernelRecord {
+    enum class Exec : std::uint8_t {
+        Unknown,      // it began before the events were followed, or some were lost
+        File,         // the kernel executed `executed` for it, or for the
+                      // process it was forked from with no exec since
+        Unreported,   // it began, or started a program, while followed, and no
+                      // exec of a watched file was reported for it
+    };
+    static constexpr std::size_t MaxExecuted = 4;
+    Exec exec = Exec::Unknown;
+    // The files the kernel opened for that exec, the last MaxExecuted: the
+    // program, its loader, a script and its interpreter.
+    FileId executed[MaxExecuted];
+    std::uint8_t executedCount = 0;
+    // A tracer attached to it (ptrace) while followed, whether or not it is
+    // still attached.
+    bool attached = false;
+};
+
 // One running process with the eight properties the process list shows.
 // A property the platform cannot give is std::nullopt ("null"); it is
 // shown as empty text. Texts are UTF-8.
@@ -75,19 +105,12 @@ struct ProcessInfo {
     std::optional<std::uint64_t> startTime;
     // The process that started it; 0 when unknown.
     std::int64_t parentPid = 0;
+    KernelRecord kernel;
 };
 
 // A command line longer than this many bytes (Windows' own limit in
 // characters) is cut, so that a huge one costs no more than this.
 inline constexpr std::size_t CommandLineLimit = 32767;
-
-// Which file a path names, as the platform tells files apart (device and
-// inode on Linux).
-struct FileId {
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    bool operator==(const FileId&) const = default;
-};
 
 // One executable mapping of a process, as the trust test needs it.
 struct CodeMapping {
@@ -120,6 +143,9 @@ struct ProcessInside {
     // environment cannot be read.
     std::optional<bool> preload;
     std::vector<CodeMapping> code;
+    // The account it runs as (its real user), the one that may change it;
+    // std::nullopt when unknown.
+    std::optional<unsigned> owner;
 };
 
 class ProcessSource {
@@ -198,6 +224,14 @@ public:
     // Whether the system loads a library into every program it starts
     // (/etc/ld.so.preload on Linux).
     virtual bool systemPreload() const { return false; }
+    // Whether the kernel reports every exec of `file` (ProcessInfo::kernel
+    // then tells what it executed for each process); where it does not, an
+    // exec record says nothing about that file.
+    virtual bool execsReported(const FileId& file) const
+    {
+        static_cast<void>(file);
+        return false;
+    }
 };
 
 } // namespace zerva

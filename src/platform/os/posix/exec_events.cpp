@@ -18,7 +18,9 @@ namespace {
 // are its interface); the constants' own names moved between header
 // versions.
 constexpr std::uint32_t AckEvent = 0x00000000;
+constexpr std::uint32_t ForkEvent = 0x00000001;
 constexpr std::uint32_t ExecEvent = 0x00000002;
+constexpr std::uint32_t PtraceEvent = 0x00000100;
 
 // Room for events while the program is busy elsewhere: a message costs the
 // queue some 800 bytes, so 8 MiB hold about ten thousand.
@@ -34,6 +36,8 @@ constexpr auto AckWait = std::chrono::seconds(2);
 
 // An event shorter than this would not even name its process.
 constexpr std::size_t ExecTgidEnd = offsetof(proc_event, event_data.exec.process_tgid) + sizeof(__kernel_pid_t);
+constexpr std::size_t ForkEnd = offsetof(proc_event, event_data.fork.child_tgid) + sizeof(__kernel_pid_t);
+constexpr std::size_t PtraceEnd = offsetof(proc_event, event_data.ptrace.tracer_tgid) + sizeof(__kernel_pid_t);
 
 } // namespace
 
@@ -63,8 +67,7 @@ ExecEvents::ExecEvents() : m_buf(8192)
         stop();
         return;
     }
-    std::vector<std::int64_t> none;
-    drain(none);
+    drain(m_events);
 }
 
 ExecEvents::~ExecEvents()
@@ -112,7 +115,17 @@ void ExecEvents::stop()
 
 bool ExecEvents::drain(std::vector<std::int64_t>& execs)
 {
+    const bool all = drain(m_events);
     execs.clear();
+    for (const ProcessEvent& e : m_events)
+        if (e.kind == ProcessEvent::Kind::Exec)
+            execs.push_back(e.pid);
+    return all;
+}
+
+bool ExecEvents::drain(std::vector<ProcessEvent>& events)
+{
+    events.clear();
     if (m_fd < 0)
         return false;
     bool lost = false;
@@ -148,7 +161,7 @@ bool ExecEvents::drain(std::vector<std::int64_t>& execs)
         if (from.nl_pid != 0)
             continue;
         m_len = static_cast<std::size_t>(n);
-        take(execs, lost);
+        take(events, lost);
         if (m_fd < 0)
             return false;
     }
@@ -157,7 +170,7 @@ bool ExecEvents::drain(std::vector<std::int64_t>& execs)
     return m_working && !lost;
 }
 
-void ExecEvents::take(std::vector<std::int64_t>& execs, bool& lost)
+void ExecEvents::take(std::vector<ProcessEvent>& events, bool& lost)
 {
     std::size_t at = 0;
     while (m_len - at >= NLMSG_HDRLEN) {
@@ -178,7 +191,7 @@ void ExecEvents::take(std::vector<std::int64_t>& execs, bool& lost)
                 if (cn.len > payload - sizeof cn)
                     lost = true;
                 else
-                    event(m_buf.data() + at + NLMSG_HDRLEN + sizeof cn, cn.len, cn.seq, cn.ack, execs, lost);
+                    event(m_buf.data() + at + NLMSG_HDRLEN + sizeof cn, cn.len, cn.seq, cn.ack, events, lost);
             }
         }
         at += NLMSG_ALIGN(nl.nlmsg_len);
@@ -188,7 +201,7 @@ void ExecEvents::take(std::vector<std::int64_t>& execs, bool& lost)
 }
 
 void ExecEvents::event(const unsigned char* data, std::size_t len, std::uint32_t seq, std::uint32_t ack,
-                       std::vector<std::int64_t>& execs, bool& lost)
+                       std::vector<ProcessEvent>& events, bool& lost)
 {
     if (len < ExecTgidEnd) {
         lost = true;
@@ -214,9 +227,19 @@ void ExecEvents::event(const unsigned char* data, std::size_t len, std::uint32_t
     }
     const std::uint32_t what = static_cast<std::uint32_t>(ev.what);
     if (what == ExecEvent) {
-        execs.push_back(ev.event_data.exec.process_tgid);
+        events.push_back({ProcessEvent::Kind::Exec, ev.event_data.exec.process_tgid, 0});
         if (m_sink)
             m_sink(ev.event_data.exec.process_tgid, ev.timestamp_ns);
+    } else if (what == ForkEvent && len >= ForkEnd) {
+        // A new thread is no new process.
+        if (ev.event_data.fork.child_pid == ev.event_data.fork.child_tgid)
+            events.push_back(
+                {ProcessEvent::Kind::Fork, ev.event_data.fork.child_tgid, ev.event_data.fork.parent_tgid});
+    } else if (what == PtraceEvent && len >= PtraceEnd) {
+        // An attach (PTRACE_ATTACH or PTRACE_SEIZE) names its tracer; a
+        // detach names none.
+        if (ev.event_data.ptrace.tracer_pid != 0)
+            events.push_back({ProcessEvent::Kind::Attach, ev.event_data.ptrace.process_tgid, 0});
     } else if (what == AckEvent && ack == m_ack + 1 && !m_working) {
         if (ev.event_data.ack.err == 0) {
             m_working = true;

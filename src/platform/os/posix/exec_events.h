@@ -7,10 +7,22 @@
 
 namespace zerva {
 
+// One process event, as the kernel reported it.
+struct ProcessEvent {
+    enum class Kind : std::uint8_t {
+        Fork,     // `pid` was forked from `parent` (a new process, not a thread)
+        Exec,     // `pid` started another program
+        Attach,   // a tracer attached to a thread of `pid` (ptrace)
+    };
+    Kind kind = Kind::Exec;
+    std::int64_t pid = 0;      // thread group id
+    std::int64_t parent = 0;   // Fork: the thread group that forked
+};
+
 // The kernel's process events (the proc connector, over netlink), read for
-// one thing: which processes have started another program. With them,
-// ProcfsProcessSource reads a process's program link again only after its
-// exec.
+// which processes have started another program, were forked, or had a
+// tracer attach. With the execs, ProcfsProcessSource reads a process's
+// program link again only after its exec; the others feed its KernelLog.
 //
 // The kernel reports events only to listeners with CAP_NET_ADMIN (it
 // refuses the others at bind(), or, on older kernels, in its answer), and
@@ -33,6 +45,9 @@ public:
     // kernel's numbering); false: any process may have started another
     // program.
     bool drain(std::vector<std::int64_t>& execs);
+    // The same, with every event followed, in the order the kernel sent
+    // them.
+    bool drain(std::vector<ProcessEvent>& events);
     // Also hands each exec, as drain() reads it, to `sink`: its process id
     // and the kernel's time of it (CLOCK_MONOTONIC, in nanoseconds).
     using ExecSink = std::function<void(std::int64_t pid, std::uint64_t timeNs)>;
@@ -43,10 +58,10 @@ public:
 private:
     bool ask(std::uint32_t op);
     // One datagram of m_len bytes in m_buf; sets `lost` on a sign of loss.
-    void take(std::vector<std::int64_t>& execs, bool& lost);
+    void take(std::vector<ProcessEvent>& events, bool& lost);
     // Takes one event; sets `lost` when its number leaves a gap.
     void event(const unsigned char* data, std::size_t len, std::uint32_t seq, std::uint32_t ack,
-               std::vector<std::int64_t>& execs, bool& lost);
+               std::vector<ProcessEvent>& events, bool& lost);
     // Closes the socket; when the kernel may count it as a listener, asks it
     // to stop first.
     void stop();
@@ -65,6 +80,7 @@ private:
     std::vector<unsigned char> m_buf;
     std::size_t m_len = 0;
     ExecSink m_sink;
+    std::vector<ProcessEvent> m_events;   // reused by drain(execs)
 };
 
 } // namespace zerva

@@ -69,6 +69,9 @@ void ProcfsProcessSource::findOwner(const std::string& pid, CodeMapping& mapping
 
 std::optional<ProcessInside> ProcfsProcessSource::inspect(const ProcessInfo& process) const
 {
+    // Not all its threads could be looked at: no need to try.
+    if (process.threadCount.value_or(0) > MaxTasks)
+        return std::nullopt;
     const int rootFd = lookupFd();
     if (rootFd < 0)
         return std::nullopt;
@@ -92,8 +95,10 @@ std::optional<ProcessInside> ProcfsProcessSource::inspect(const ProcessInfo& pro
         }
         if (status->tracerPid != 0)
             inside.tracerPid = status->tracerPid;
-        if (live.empty() && status->state != 'Z' && status->state != 'X')
+        if (live.empty() && status->state != 'Z' && status->state != 'X') {
             live = dir;
+            inside.owner = status->realUser;
+        }
         return TaskWalk::Answer::Absent;   // on to the next thread
     });
     if (failed || walk.capped || live.empty())

@@ -59,6 +59,12 @@ std::optional<TaskStatus> ParseTaskStatus(std::string_view status)
         const std::string_view line = nextLine(status);
         if (line.substr(0, 10) == "TracerPid:") {
             tracer = number(trimmed(line.substr(10)), s.tracerPid);
+        } else if (line.substr(0, 4) == "Uid:") {
+            std::string_view v = trimmed(line.substr(4));
+            v = v.substr(0, v.find_first_of(" \t"));
+            std::int64_t uid = 0;
+            if (number(v, uid) && uid >= 0 && uid <= 0xFFFFFFFF)
+                s.realUser = static_cast<unsigned>(uid);
         } else if (line.substr(0, 6) == "State:") {
             const std::string_view v = trimmed(line.substr(6));
             state = !v.empty();

@@ -15,6 +15,7 @@ namespace zerva {
 struct TaskStatus {
     std::int64_t tracerPid = 0;
     char state = '?';
+    std::optional<unsigned> realUser;   // the first of "Uid:"
 };
 std::optional<TaskStatus> ParseTaskStatus(std::string_view status);
 

@@ -1,6 +1,8 @@
 #include "platform/os/posix/procfs_process_source.h"
 
 #include "platform/os/posix/exec_events.h"
+#include "platform/os/posix/fanotify_exec.h"
+#include "platform/os/posix/kernel_log.h"
 #include "platform/os/posix/procfs_tasks.h"
 
 #include <algorithm>
@@ -98,8 +100,18 @@ ProcfsProcessSource::ProcfsProcessSource(std::string root, std::optional<unsigne
     char self[32];
     const ssize_t selfLen = ::readlink((m_root + "/self").c_str(), self, sizeof self);
     if (execEvents && selfLen > 0
-        && std::string_view(self, static_cast<std::size_t>(selfLen)) == std::to_string(::getpid()))
+        && std::string_view(self, static_cast<std::size_t>(selfLen)) == std::to_string(::getpid())) {
+        m_opens = std::make_unique<FanotifyExec>();
         m_events = std::make_unique<ExecEvents>();
+        m_log = std::make_unique<KernelLog>();
+        m_log->programOf = [this](std::int64_t pid) -> std::optional<FileId> {
+            struct stat st {};
+            const int rootFd = lookupFd();
+            if (rootFd < 0 || ::fstatat(rootFd, (std::to_string(pid) + "/exe").c_str(), &st, 0) != 0)
+                return std::nullopt;
+            return idOf(st);
+        };
+    }
     if (m_pageSize <= 0)
         m_pageSize = 4096;
     // Two open files per process, keptFiles in all: ask for room for
@@ -163,7 +175,24 @@ bool ProcfsProcessSource::scan(const std::function<void(ProcessInfo&)>& each)
     m_rootFd = ::dirfd(dir);
     ++m_scan;
     // Before any link is read: an exec from now on shows at the next scan.
-    m_execsKnown = m_events && m_events->drain(m_execs);
+    m_execsKnown = m_events && m_events->drain(m_drained);
+    m_execs.clear();
+    for (const ProcessEvent& e : m_drained)
+        if (e.kind == ProcessEvent::Kind::Exec)
+            m_execs.push_back(e.pid);
+    // The opens of the execs just drained came before them: read after.
+    // Once either reader stops, no record tells what a process runs.
+    if (m_log) {
+        const bool opensKnown = m_opens->drain(m_execOpens);
+        // An exec under way when the readers started may have its open
+        // before them and its event after: the first drains tell nothing.
+        const bool both = m_opens->working() && m_events->working();
+        m_workingScans = both ? m_workingScans + 1 : 0;
+        m_log->reportOpens(both && m_workingScans > 2);
+        for (const ExecOpen& o : m_execOpens)
+            m_log->execOpened(o.pid, o.file);
+        m_log->follow(m_drained, m_execsKnown && opensKnown);
+    }
     for (const std::int64_t pid : m_execs)
         if (const auto it = m_held.find(pid); it != m_held.end())
             it->second.forgetProgram();
@@ -184,6 +213,8 @@ bool ProcfsProcessSource::scan(const std::function<void(ProcessInfo&)>& each)
         }
     }
     ::closedir(dir);
+    if (m_log)
+        m_log->sweep(m_scan);
     // The files of processes that have ended.
     for (auto it = m_held.begin(); it != m_held.end();) {
         if (it->second.scan != m_scan) {
@@ -305,6 +336,7 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
     // 20 num_threads, 22 starttime, 24 rss. Fields are separated by blanks;
     // the line ends with a newline.
     bool kernelThread = false;
+    char state = 0;
     const char* p = stat.data() + close + 1;
     const char* const end = stat.data() + stat.size();
     for (int field = 3; field <= 24 && p < end; ++field) {
@@ -313,6 +345,8 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
         const char* v = p;
         while (p < end && *p != ' ' && *p != '\n')
             ++p;
+        if (field == 3 && p > v)
+            state = *v;
         if (field != 4 && field != 9 && (field < 19 || field == 21 || field == 23))
             continue;
         bool ok = false;
@@ -333,8 +367,15 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
             info.pageFileUsage = value * m_pageSize;
     }
 
-    if (!program(info, kernelThread, held))
+    // Killed and not yet reaped: no thread of it runs any more (a first
+    // thread that ended while others run on counts them too), so no program
+    // either, whatever link was kept.
+    if ((state == 'Z' || state == 'X') && info.threadCount.value_or(0) <= 1 && !kernelThread) {
+        files.forgetProgram();
+        info.noProgram = ProcessInfo::NoProgram::Ending;
+    } else if (!program(info, kernelThread, held)) {
         return false;
+    }
     // A kernel thread has no memory of its own, so no arguments.
     if (!kernelThread && !m_commandLinesOnRequest)
         readCommandLine(info, files.cmdline, held != nullptr);
@@ -348,6 +389,8 @@ bool ProcfsProcessSource::readProcess(std::string_view pid, ProcessInfo& info)
     }
     info.description = info.caption;
     info.name = std::move(comm);
+    if (m_log && !kernelThread)
+        info.kernel = m_log->seen(info.pid, m_scan);
     return true;
 }
 
@@ -524,6 +567,11 @@ std::optional<FileId> ProcfsProcessSource::runningFile(const ProcessInfo& proces
     // Only absence, and no thread alive: it has ended.
     ended = own == TaskWalk::Answer::Absent && !walk.alive && LeaderEnded(rootFd, pid);
     return std::nullopt;
+}
+
+bool ProcfsProcessSource::execsReported(const FileId& file) const
+{
+    return m_log && m_events->working() && m_opens->working() && m_opens->reportsOn(file);
 }
 
 int ProcfsProcessSource::lookupFd() const

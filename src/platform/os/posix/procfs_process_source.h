@@ -15,6 +15,10 @@
 namespace zerva {
 
 class ExecEvents;
+class FanotifyExec;
+class KernelLog;
+struct ProcessEvent;
+struct ExecOpen;
 
 // Reads the process list from a /proc tree. The root is a parameter so tests
 // can point the source at a crafted tree.
@@ -43,6 +47,12 @@ class ExecEvents;
 // (a sixteenth of them per scan): at most 8 s late at the window's rate.
 // Where the events do not reach (an ordinary account, other namespaces, a
 // crafted tree), every scan reads every link.
+//
+// The same events fill each process's KernelRecord (KernelLog): a tracer
+// that attached to it at any time since, even for a moment, and, with the
+// files the kernel opened to execute (FanotifyExec, started before the
+// events so that no exec they report comes before it), what the kernel
+// executed for it.
 //
 // A process whose program cannot be read although this program may inspect
 // it (`reader` is root, or the process runs under `reader` alone) and that
@@ -89,6 +99,9 @@ public:
     bool inspectsProcesses() const override { return true; }
     std::optional<ProcessInside> inspect(const ProcessInfo& process) const override;
     bool systemPreload() const override;
+    // Where the files the kernel opens to execute are reported (root, see
+    // FanotifyExec) along with the exec events.
+    bool execsReported(const FileId& file) const override;
     // The file the system preloads into every program, by default
     // /etc/ld.so.preload.
     void setSystemPreloadFile(std::string path) { m_preloadFile = std::move(path); }
@@ -155,6 +168,11 @@ private:
     std::unordered_map<std::int64_t, Held> m_held;
     // Null where the events do not reach; see the class comment.
     std::unique_ptr<ExecEvents> m_events;
+    std::unique_ptr<KernelLog> m_log;
+    std::unique_ptr<FanotifyExec> m_opens;
+    unsigned m_workingScans = 0;   // scans in a row with both readers working
+    std::vector<ProcessEvent> m_drained;
+    std::vector<ExecOpen> m_execOpens;
     std::vector<std::int64_t> m_execs;
     // This scan's drain saw every exec since the previous scan's.
     bool m_execsKnown = false;

@@ -1,0 +1,123 @@
+// When the trust test inspects a trusted process again: the wait shared by
+// the processes of one account, and a process that cannot be inspected.
+#include "fakes/fake_process_source.h"
+#include "platform/controls/check_box.h"
+#include "platform/controls/list_view.h"
+#include "process/list_processes.h"
+#include "trusted/trust_memory.h"
+#include "trusted/trust_verdict.h"
+
+#include <QtTest>
+
+using namespace zerva;
+using namespace zerva::test;
+
+namespace {
+
+// `count` processes running the trusted /usr/bin/tool as `owner`, from
+// `firstPid` on.
+void addTrusted(FakeProcessSource& source, std::int64_t firstPid, int count, unsigned owner)
+{
+    for (std::int64_t pid = firstPid; pid < firstPid + count; ++pid) {
+        source.processes.push_back(MakeProcess(pid, "tool", "/usr/bin/tool"));
+        source.processes.back().startTime = static_cast<std::uint64_t>(pid);
+        source.running[pid] = FileId{1, 10};
+        ProcessInside& inside = source.inside[pid];
+        inside.code.resize(1);
+        inside.code[0].file = FileId{1, 10};
+        inside.code[0].owner = 0;
+        inside.owner = owner;
+    }
+}
+
+struct Window {
+    FakeProcessSource source;
+    ListView list, trList;
+    CheckBox box{QString()};
+    TrustMemory memory;
+    HiddenCount hidden;
+    Window()
+    {
+        source.identifies = source.inspects = true;
+        source.files["/usr/bin/tool"] = FileId{1, 10};
+        trList.add(QStringLiteral("/usr/bin/tool"));
+    }
+    void refresh() { hidden = ListProcesses(list, source, box, trList, &memory); }
+    qint64 waitOf(std::int64_t pid)
+    {
+        for (const ProcessInfo& p : source.processes)
+            if (p.pid == pid)
+                return memory.wait(memory.see(p)).count();
+        return -1;
+    }
+};
+
+} // namespace
+
+class TestTrustSchedule : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void waitPerAccount_data()
+    {
+        QTest::addColumn<int>("many");      // trusted processes of account 1000
+        QTest::addColumn<int>("few");       // of account 1001
+        QTest::addColumn<qint64>("manyWait");
+        QTest::addColumn<qint64>("fewWait");
+        QTest::newRow("a few each") << 10 << 10 << qint64(5000) << qint64(5000);
+        QTest::newRow("the budget of one account") << 200 << 1 << qint64(6250) << qint64(5000);
+        QTest::newRow("thousands of one account") << 2000 << 1 << qint64(9000) << qint64(5000);
+        QTest::newRow("thousands of two accounts") << 2000 << 2000 << qint64(9000) << qint64(9000);
+    }
+    void waitPerAccount()
+    {
+        QFETCH(int, many);
+        QFETCH(int, few);
+        QFETCH(qint64, manyWait);
+        QFETCH(qint64, fewWait);
+        Window w;
+        addTrusted(w.source, 100, many, 1000);
+        addTrusted(w.source, 100000, few, 1001);
+        w.refresh();
+        QCOMPARE(w.hidden.trusted, many + few);
+        QCOMPARE(w.source.inspections, many + few);
+        QCOMPARE(w.waitOf(100), manyWait);
+        QCOMPARE(w.waitOf(100000), fewWait);
+        // Inspected again no later than that.
+        w.source.inspections = 0;
+        w.refresh();
+        QCOMPARE(w.source.inspections, 0);
+    }
+
+    // A trusted process that cannot be inspected is listed at once, and not
+    // tried again at every refresh.
+    void uninspectableHeld()
+    {
+        Window w;
+        addTrusted(w.source, 5, 1, 1000);
+        w.source.inside.erase(5);
+        w.refresh();
+        const QString unreadable = WarningText(TrustVerdict::Unreadable);
+        QCOMPARE(w.list.count(), 1);
+        QCOMPARE(w.list.warning(0), unreadable);
+        const int tries = w.source.inspections;
+        QVERIFY(tries >= 1 && tries <= 2);
+        for (int i = 0; i < 3; ++i) {
+            w.refresh();
+            QCOMPARE(w.list.count(), 1);
+            QCOMPARE(w.list.warning(0), unreadable);
+        }
+        QCOMPARE(w.source.inspections, tries);
+        // Once the hold has passed it is tried again, and hidden once it can
+        // be inspected.
+        w.memory.unreadableHold = std::chrono::milliseconds(0);
+        addTrusted(w.source, 5, 1, 1000);
+        w.source.processes.pop_back();
+        w.refresh();
+        QCOMPARE(w.source.inspections, tries + 1);
+        QCOMPARE(w.list.count(), 0);
+    }
+};
+
+QTEST_MAIN(TestTrustSchedule)
+#include "test_trust_schedule.moc"
