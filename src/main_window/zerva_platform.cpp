@@ -2,6 +2,8 @@
 
 #include "platform/controls/input_box.h"
 #include "platform/controls/message_box.h"
+#include "platform/controls/question_box.h"
+#include "platform/os/listed_shells.h"
 #include "platform/os/system_process_source.h"
 
 namespace zerva {
@@ -14,6 +16,9 @@ ZervaPlatform MakeSystemPlatform()
     platform.banner = MakeSystemBanner;
     platform.inputBox = InputBox;
     platform.messageBox = MessageBox;
+    platform.questionBox = QuestionBox;
+    platform.listedShells = ListedShells;
+    platform.lockPlaces = LockPlaces;
     return platform;
 }
 

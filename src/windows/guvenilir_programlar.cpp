@@ -3,20 +3,21 @@
 #include "platform/controls/client_area.h"
 #include "platform/controls/list_view.h"
 #include "platform/controls/twips.h"
-#include "process/display_text.h"
+#include "windows/trusted_entries_model.h"
 #include "windows/zerva_icon.h"
 
 #include <QKeyEvent>
 #include <QListView>
 #include <QPushButton>
 #include <QScreen>
-#include <QStringListModel>
+#include <QStyle>
 
 namespace zerva {
 
-GuvenilirProgramlar::GuvenilirProgramlar(ListView& trList) : QDialog(nullptr), m_trList(&trList)
+GuvenilirProgramlar::GuvenilirProgramlar(ListView& trList, InterpreterCheck interpreters)
+    : QDialog(nullptr), m_trList(&trList)
 {
-    setupUi();
+    setupUi(std::move(interpreters));
     connect(m_cmdSil, &QPushButton::clicked, this, &GuvenilirProgramlar::cmdSil_Click);
     connect(m_cmdKapat, &QPushButton::clicked, this, &QWidget::close);
     connect(m_lstGuvenilir->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -28,7 +29,7 @@ GuvenilirProgramlar::GuvenilirProgramlar(ListView& trList) : QDialog(nullptr), m
 
 // Designed as the details window: the same frame, icon, back colour and
 // system fonts, measures in twips.
-void GuvenilirProgramlar::setupUi()
+void GuvenilirProgramlar::setupUi(InterpreterCheck interpreters)
 {
     const Twips twips = Twips::of(*this);
     setObjectName(QStringLiteral("GuvenilirProgramlar"));
@@ -47,11 +48,14 @@ void GuvenilirProgramlar::setupUi()
     setFixedSize(client.size());
     setGeometry(client.translated(origin));
 
-    m_shown = new QStringListModel(this);
+    m_shown = new TrustedEntriesModel(std::move(interpreters), this);
     m_lstGuvenilir = new QListView(this);
     m_lstGuvenilir->setObjectName(QStringLiteral("lstGuvenilir"));
     m_lstGuvenilir->setModel(m_shown);
     m_lstGuvenilir->setUniformItemSizes(true);
+    // The warning icon as small as in the main list.
+    const int icon = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, m_lstGuvenilir);
+    m_lstGuvenilir->setIconSize(QSize(icon, icon));
     m_lstGuvenilir->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_lstGuvenilir->setGeometry(twips.rect(120, 120, 6975, 3615));
     m_lstGuvenilir->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -81,21 +85,14 @@ void GuvenilirProgramlar::setupUi()
 void GuvenilirProgramlar::relist()
 {
     m_listed.clear();
-    if (!m_trList) {
-        m_shown->setStringList({});
-        return;
+    if (m_trList) {
+        const int n = m_trList->count();
+        m_listed.reserve(n);
+        for (int i = 0; i < n; ++i)
+            m_listed.push_back(m_trList->text(i));
     }
-    const int n = m_trList->count();
-    m_listed.reserve(n);
-    for (int i = 0; i < n; ++i)
-        m_listed.push_back(m_trList->text(i));
-    QStringList shown;
-    shown.reserve(n);
-    // An entry shows as a process's text does: nothing in it can pass for
-    // another entry or another line.
-    for (const QString& entry : m_listed)
-        shown.push_back(DisplayText(entry.toUtf8().toStdString()));
-    m_shown->setStringList(shown);
+    // The model shares these strings: no second copy of a long list.
+    m_shown->setEntries(m_listed);
     m_cmdSil->setEnabled(false);
 }
 
