@@ -24,6 +24,7 @@ set(ZERVA_OS_SOURCES
   src/platform/os/posix/posix_add_lock.h
   src/platform/os/posix/posix_conf_file.cpp
   src/platform/os/posix/posix_exec_watch.cpp
+  src/platform/os/posix/posix_listed_shells.cpp
   src/platform/os/posix/posix_memory.cpp
   src/platform/os/posix/posix_path_spelling.cpp
   src/platform/os/posix/posix_shell.cpp

@@ -29,6 +29,8 @@ set(ZERVA_WINDOWS_PLAIN_SOURCES
 set(ZERVA_OS_SOURCES
   ${ZERVA_WINDOWS_PLAIN_SOURCES}
   src/platform/os/windows/win_conf_codec.cpp
+  src/platform/os/windows/win_listed_shells.cpp
+  src/platform/os/windows/win_lock_place.cpp
 )
 
 # The program's own resources: its icon and version information.

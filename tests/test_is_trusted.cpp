@@ -1,7 +1,10 @@
 #include "platform/controls/list_view.h"
+#include "trusted/interpreter_check.h"
 #include "trusted/is_trusted.h"
 #include "trusted/mixed_script.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace zerva;
@@ -84,6 +87,74 @@ private Q_SLOTS:
         const QString got = MixedScriptReason(path);
         QCOMPARE(got.isEmpty(), reason.isEmpty());
         QVERIFY2(got.contains(reason), qPrintable(got));
+    }
+
+    // Programs that run other programs' text: by the file's name, by the
+    // system's list of shells (handed in, as the platform gives it), and
+    // by the name of the file a link leads to.
+    void interpreters_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QStringList>("shells");   // the system's list
+        QTest::addColumn<QString>("leadsTo");      // the path is a link to a file of this name
+        QTest::addColumn<bool>("interpreter");
+        const QStringList none;
+        const struct {
+            const char* path;
+            bool interpreter;
+        } names[] = {
+            {"/bin/sh", true}, {"/usr/bin/dash", true}, {"/usr/bin/bash", true}, {"/bin/zsh", true},
+            {"/usr/bin/python3", true}, {"/usr/bin/python3.11", true}, {"/usr/bin/python2.7", true},
+            {"/usr/bin/python3.11-dbg", true}, {"/usr/bin/python3.7m", true}, {"/usr/bin/python", true},
+            {"/usr/bin/perl", true}, {"/usr/bin/perl5.36.0", true}, {"/usr/bin/ruby3.1", true},
+            {"/usr/bin/node", true}, {"/usr/bin/php8.2", true}, {"/usr/sbin/php-fpm8.2", true},
+            {"/usr/bin/lua5.4", true}, {"/usr/bin/tclsh8.6", true}, {"/usr/bin/wish8.6", true},
+            {"/usr/bin/java", true}, {"/usr/bin/pwsh", true}, {"/usr/bin/awk", true}, {"/bin/busybox", true},
+            {"C:\\Windows\\System32\\cmd.exe", true}, {"c:\\windows\\system32\\CMD.EXE", true},
+            {"C:\\Windows\\System32\\WindowsPowerShell\\v1.0\\powershell.exe", true},
+            {"C:\\Windows\\System32\\wscript.exe", true}, {"C:\\Windows\\System32\\cscript.exe", true},
+            {"C:\\Windows\\System32\\mshta.exe", true}, {"C:\\Python311\\python.exe", true},
+            {"C:\\Python311\\pythonw.exe", true}, {"C:\\Program Files\\PowerShell\\7\\pwsh.exe", true},
+            {"C:\\Program Files\\nodejs\\node.exe", true}, {"C:\\Program Files\\Git\\bin\\bash.exe", true},
+            {"/usr/bin/BASH", true},
+            // Not interpreters, though their names come close.
+            {"/usr/bin/sleep", false}, {"/usr/bin/ssh", false}, {"/usr/bin/shred", false},
+            {"/usr/bin/bashbug", false}, {"/usr/bin/python3-config", false}, {"/usr/bin/perldoc", false},
+            {"/usr/bin/nodeenv", false}, {"/usr/bin/javac", false}, {"/usr/bin/php-config8.2", false},
+            {"/usr/bin/cmd", false}, {"/usr/bin/powershell", false}, {"/opt/python3/bin/tool", false},
+            {"C:\\Windows\\explorer.exe", false}, {"C:\\Windows\\cmd.exe.bak", false}, {"", false},
+            {"/usr/bin/", false}, {"/opt/sh/x", false},
+        };
+        for (const auto& n : names)
+            QTest::newRow(n.path) << QString::fromUtf8(n.path) << none << QString() << n.interpreter;
+        QTest::newRow("listed shell") << "/usr/bin/tmux" << QStringList{"/bin/sh", "/usr/bin/tmux"} << QString() << true;
+        QTest::newRow("listed shell, other path")
+            << "/usr/local/bin/tmux" << QStringList{"/usr/bin/tmux"} << QString() << false;
+        QTest::newRow("not listed") << "/usr/bin/tmux" << QStringList{"/bin/sh"} << QString() << false;
+        QTest::newRow("link to python3.11") << "runner" << none << "python3.11" << true;
+        QTest::newRow("link to sleep") << "runner" << none << "sleep" << false;
+    }
+    void interpreters()
+    {
+        QFETCH(QString, path);
+        QFETCH(QStringList, shells);
+        QFETCH(QString, leadsTo);
+        QFETCH(bool, interpreter);
+        std::vector<std::string> listed;
+        for (const QString& s : shells)
+            listed.push_back(s.toStdString());
+        const InterpreterCheck check(listed);
+        QTemporaryDir dir;
+        if (!leadsTo.isEmpty()) {
+            QFile target(dir.filePath(leadsTo));
+            QVERIFY(target.open(QIODevice::WriteOnly));
+            QVERIFY(QFile::link(leadsTo, dir.filePath(path)));
+            path = dir.filePath(path);
+            QVERIFY(!check.named(path));   // the link's own name tells nothing
+        } else {
+            QCOMPARE(check.named(path), interpreter);
+        }
+        QCOMPARE(check.runsScripts(path), interpreter);
     }
 
     void rows()

@@ -4,6 +4,8 @@
 #include "fakes/zerva_fixture.h"
 #include "platform/controls/check_box.h"
 #include "platform/controls/input_box.h"
+#include "platform/controls/left_to_right.h"
+#include "platform/controls/question_box.h"
 #include "platform/controls/list_view.h"
 #include "platform/os/conf_codec.h"
 #include "windows/guvenilir_programlar.h"
@@ -11,6 +13,8 @@
 #include "platform/os/conf_file.h"
 
 #include <QAccessible>
+#include <QDateTime>
+#include <QFileInfo>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QInputDialog>
@@ -108,6 +112,13 @@ void ContextMenu(const ZervaForm& form, const QString& caption, bool menuKey)
         QContextMenuEvent event(QContextMenuEvent::Mouse, at, list.viewport()->mapToGlobal(at));
         QApplication::sendEvent(list.viewport(), &event);
     }
+}
+
+// Whether a text is Turkish without Turkish letters: ASCII, as the windows
+// write it (a path shown in it aside).
+bool Ascii(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
 
 const QStringList kMenu{"mnGPE=Guvenilir Program Ekle", "mnGuvenilirProgramlar=Guvenilir Programlar...",
@@ -383,6 +394,193 @@ private Q_SLOTS:
         const bool added = message.isEmpty() && !answer.isEmpty();
         QCOMPARE(ConfBytes(), added ? answer.toLatin1() + "\r\n" + file : file);
         QFile::setPermissions("kvr.conf", QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+
+    // An interpreter (by its name, or listed by the system as a shell) is
+    // added only after a question, from the menu bar and from a row alike:
+    // "Evet" adds it, "Hayir" leaves kvr.conf byte for byte as it was. No
+    // other program is asked about.
+    void interpreterQuestion_data()
+    {
+        QTest::addColumn<bool>("fromRow");
+        QTest::addColumn<QString>("path");   // typed, or the process's
+        QTest::addColumn<QStringList>("shells");
+        QTest::addColumn<QString>("reply");   // "Evet", "Hayir"; "-": no question box
+        QTest::addColumn<bool>("asked");
+        const QStringList none;
+        const QString bash = "/usr/bin/bash";
+        QTest::newRow("menu: bash, Evet") << false << bash << none << "Evet" << true;
+        QTest::newRow("menu: bash, Hayir") << false << bash << none << "Hayir" << true;
+        QTest::newRow("menu: python3.11, Hayir") << false << "/usr/bin/python3.11" << none << "Hayir" << true;
+        QTest::newRow("menu: cmd.exe, Evet") << false << "C:\\Windows\\System32\\cmd.exe" << none << "Evet" << true;
+        QTest::newRow("menu: listed shell, Hayir") << false << "/usr/bin/tmux" << QStringList{"/usr/bin/tmux"} << "Hayir"
+                                                   << true;
+        QTest::newRow("menu: tmux not listed") << false << "/usr/bin/tmux" << QStringList{"/bin/sh"} << "Hayir" << false;
+        QTest::newRow("menu: sleep") << false << "/usr/bin/sleep" << none << "Hayir" << false;
+        QTest::newRow("menu: bash, no question box") << false << bash << none << "-" << false;
+        QTest::newRow("row: bash, Evet") << true << bash << none << "Evet" << true;
+        QTest::newRow("row: bash, Hayir") << true << bash << none << "Hayir" << true;
+        QTest::newRow("row: perl5.36.0, Hayir") << true << "/usr/bin/perl5.36.0" << none << "Hayir" << true;
+        QTest::newRow("row: sleep") << true << "/usr/bin/sleep" << none << "Hayir" << false;
+    }
+    void interpreterQuestion()
+    {
+        QFETCH(bool, fromRow);
+        QFETCH(QString, path);
+        QFETCH(QStringList, shells);
+        QFETCH(QString, reply);
+        QFETCH(bool, asked);
+        // Line ends of both kinds, a quoted entry, no line end at the end.
+        const QByteArray before("/opt/a\r\n  \"/opt/c\"\n/opt/b");
+        SetConf(before);
+        const QDateTime written = QFileInfo("kvr.conf").lastModified();
+        QStringList questions;
+        QStringList messages;
+        ZervaFixture::Pieces pieces{
+            .processes = {MakeProcess(1, "a", "/opt/a"), MakeProcess(4, "x", path.toStdString())},
+            .inputBox = [=](const QString&, const QString& text) { return fromRow ? text : path; },
+            .messageBox = [&](const QString& text) { messages << text; },
+            .questionBox = [&](const QString& text) { questions << text; return reply == "Evet"; },
+            .listedShells = [=] {
+                std::vector<std::string> listed;
+                for (const QString& s : shells)
+                    listed.push_back(s.toStdString());
+                return listed;
+            }};
+        if (reply == "-")
+            pieces.questionBox = nullptr;
+        ZervaFixture z(std::move(pieces));
+        z.window->Form_Load();
+        if (fromRow) {
+            z.window->show();
+            const MenuChoice choice("mnGPE");
+            ContextMenu(z.form(), "x", false);
+            QCOMPARE(choice.items, (QStringList{kMenu[0], kMenu[1]}));
+        } else {
+            z.window->GPE_Click();
+        }
+        QCOMPARE(questions.size(), asked ? 1 : 0);
+        if (asked) {
+            const QString& q = questions[0];
+            QVERIFY2(q.startsWith(path + "\n"), qPrintable(q));
+            QVERIFY2(q.contains("baska programlarin betiklerini calistirir"), qPrintable(q));
+            QVERIFY2(q.contains("calistirdigi her betik de listeden gizlenir"), qPrintable(q));
+            QVERIFY2(q.endsWith("Yine de eklensin mi?"), qPrintable(q));
+            QVERIFY(Ascii(q));
+        }
+        QCOMPARE(messages, QStringList{});
+        const bool added = asked ? reply == "Evet" : reply != "-";
+        if (added) {
+            QVERIFY2(ConfBytes().startsWith(path.toLower().toUtf8() + "\r\n"), ConfBytes().constData());
+        } else {
+            QCOMPARE(ConfBytes(), before);
+            QCOMPARE(QFileInfo("kvr.conf").lastModified(), written);
+        }
+        z.window->form().cmdRefresh->click();
+        QCOMPARE(ShownPaths(z.form()).contains(path), !added);
+    }
+
+    // The real question box, answered as a user would: the warning icon,
+    // "Evet" and "Hayir" with "Hayir" the default, the program's title.
+    void realQuestionBox_data()
+    {
+        QTest::addColumn<QString>("reply");
+        QTest::newRow("Evet") << "Evet";
+        QTest::newRow("Hayir") << "Hayir";
+    }
+    void realQuestionBox()
+    {
+        QFETCH(QString, reply);
+        SetConf("/opt/a\r\n");
+        auto window = Window(nullptr, nullptr, nullptr, ZervaFixture::Pieces{.questionBox = QuestionBox});
+        window->show();
+        const InputBoxAnswer answer("/usr/bin/bash", true);
+        const MessageBoxAnswer box(reply);
+        window->GPE_Click();
+        QTRY_VERIFY(!box.text.isNull());
+        QCOMPARE(box.title, QStringLiteral("Zerva"));
+        QCOMPARE(box.buttons, (QStringList{"Evet", "*Hayir"}));
+        QVERIFY(box.warningIcon);
+        QVERIFY2(box.text.startsWith("/usr/bin/bash\n") && box.text.endsWith("Yine de eklensin mi?"),
+                 qPrintable(box.text));
+        QCOMPARE(ConfBytes(), QByteArray(reply == "Evet" ? "/usr/bin/bash\r\n/opt/a\r\n" : "/opt/a\r\n"));
+    }
+
+    // "Guvenilir Programlar" draws an entry as the main list draws a path:
+    // the same escapes, left-to-right isolation, and the warning icon with
+    // its reasons (tooltip and accessible description, a line each) for a
+    // look-alike entry and for an interpreter.
+    void marksInTheWindow_data()
+    {
+        QTest::addColumn<QByteArray>("entry");
+        QTest::addColumn<QStringList>("shells");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QStringList>("warnings");   // a word of each line
+        const QStringList none;
+        const QString interpreter = "Betik calistiran program";
+        QTest::newRow("interpreter") << QByteArray("/usr/bin/bash") << none << "/usr/bin/bash" << QStringList{interpreter};
+        QTest::newRow("versioned interpreter")
+            << QByteArray("/usr/bin/python3.11") << none << "/usr/bin/python3.11" << QStringList{interpreter};
+        QTest::newRow("listed shell") << QByteArray("/usr/bin/tmux") << QStringList{"/usr/bin/tmux"} << "/usr/bin/tmux"
+                                      << QStringList{interpreter};
+        QTest::newRow("look-alike") << QByteArray("/usr/bin/sl\u0435ep") << none
+                                    << QString::fromUtf8("/usr/bin/sl\u0435ep") << QStringList{"Kiril"};
+        QTest::newRow("look-alike folder, interpreter")
+            << QByteArray("/opt/\u0441ache/bash") << none << QString::fromUtf8("/opt/\u0441ache/bash")
+            << QStringList{"Kiril", interpreter};
+        QTest::newRow("plain") << QByteArray("/usr/bin/sleep") << none << "/usr/bin/sleep" << none;
+        QTest::newRow("direction mark, escaped")
+            << QByteArray("/opt/\u200ex") << none << "/opt/\\xE2\\x80\\x8Ex" << none;
+        QTest::newRow("no-break space, escaped")
+            << QByteArray("/opt/sleep\u00a0") << none << "/opt/sleep\\xC2\\xA0" << none;
+        QTest::newRow("right-to-left folders")
+            << QByteArray("/opt/\u05d0/\u05d1/x") << none << QString::fromUtf8("/opt/\u05d0/\u05d1/x") << none;
+    }
+    void marksInTheWindow()
+    {
+        QFETCH(QByteArray, entry);
+        QFETCH(QStringList, shells);
+        QFETCH(QString, shown);
+        QFETCH(QStringList, warnings);
+        SetConf(entry + "\r\n/opt/plain\r\n");
+        ZervaFixture::Pieces pieces{.listedShells = [=] {
+            std::vector<std::string> listed;
+            for (const QString& s : shells)
+                listed.push_back(s.toStdString());
+            return listed;
+        }};
+        auto window = Window(nullptr, nullptr, nullptr, std::move(pieces));
+        window->mnGuvenilirProgramlar_Click();
+        GuvenilirProgramlar* trusted = window->guvenilirProgramlar();
+        QVERIFY(trusted);
+        QAbstractItemModel* model = trusted->lstGuvenilir()->model();
+        QCOMPARE(model->rowCount(), 2);
+        const QModelIndex item = model->index(0, 0);
+        // Drawn in its own order; read out as it is escaped.
+        QCOMPARE(item.data(Qt::DisplayRole).toString(), LeftToRight(shown));
+        QCOMPARE(item.data(Qt::AccessibleTextRole).toString(), shown);
+        QCOMPARE(!item.data(Qt::DecorationRole).value<QIcon>().isNull(), !warnings.isEmpty());
+        const QString tip = item.data(Qt::ToolTipRole).toString();
+        QCOMPARE(item.data(Qt::AccessibleDescriptionRole).toString(), tip);
+        const QStringList lines = tip.isEmpty() ? QStringList{} : tip.split(u'\n');
+        QCOMPARE(lines.size(), warnings.size());
+        for (int i = 0; i < lines.size(); ++i) {
+            QVERIFY2(lines[i].contains(warnings[i]), qPrintable(lines[i]));
+            QString words = lines[i];
+            for (const QString& part : shown.split(u'/'))
+                words.remove(part);   // a look-alike's reason names it as shown
+            QVERIFY2(Ascii(words), qPrintable(lines[i]));
+        }
+        // What a screen reader is told of the row.
+        trusted->show();
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(trusted->lstGuvenilir());
+        QVERIFY(list && list->tableInterface());
+        QAccessibleInterface* cell = list->tableInterface()->cellAt(0, 0);
+        QVERIFY(cell);
+        QCOMPARE(cell->text(QAccessible::Description), tip);
+        // The entry after it bears no mark.
+        QVERIFY(model->index(1, 0).data(Qt::DecorationRole).isNull());
+        QVERIFY(model->index(1, 0).data(Qt::ToolTipRole).isNull());
     }
 
     // The real message box, closed as a user would.

@@ -46,7 +46,8 @@ public:
     // While another add holds the file's lock, the add is tried again from
     // the event loop (the window goes on refreshing) until it is done or
     // ZervaPlatform::addWaitMs has passed; an add that did not happen is told
-    // in a message box. The input box's field holds `path` at first.
+    // in a message box. The input box's field holds `path` at first. An
+    // answer that names an interpreter is added only after a question.
     void GPE_Click(const QString& path = QString());
     // Answers waiting for the lock, oldest first.
     const QStringList& pendingAdds() const { return m_pendingAdds; }
@@ -104,6 +105,10 @@ private:
     void startBanner();
     void loadTrusted();
     void tryPendingAdd();
+    // False when `answer` names an interpreter and the user did not say
+    // "Evet" to adding it.
+    bool trustInterpreter(const QString& answer);
+    QString lockFailureText() const;
     void showDetails(const ListView& list);
     // The context menu of lblOS.
     void lblOS_ContextMenu(const QPoint& at);

@@ -2,6 +2,8 @@
 
 #include "platform/controls/input_box.h"
 #include "platform/controls/message_box.h"
+#include "platform/controls/question_box.h"
+#include "platform/os/listed_shells.h"
 #include "platform/os/system_process_source.h"
 
 namespace zerva {
@@ -15,6 +17,9 @@ ZervaPlatform MakeSystemPlatform()
     platform.inputBox = InputBox;
     platform.messageBox = MessageBox;
     platform.execWatch = MakeSystemExecWatch();
+    platform.questionBox = QuestionBox;
+    platform.listedShells = ListedShells;
+    platform.lockPlaces = LockPlaces;
     return platform;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/banner/banner.h"
 #include "platform/os/exec_watch.h"
+#include "platform/os/lock_place.h"
 #include "platform/os/process_source.h"
 #include "platform/os/shell.h"
 
@@ -9,6 +10,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace zerva {
 
@@ -29,6 +32,14 @@ struct ZervaPlatform {
     std::function<QString(const QString& prompt, const QString& text)> inputBox;
     // Shows a short message and waits for OK; none: nothing is shown.
     std::function<void(const QString& text)> messageBox;
+    // Asks a yes-or-no question ("Evet"/"Hayir"); true for "Evet". None:
+    // every question is answered "Hayir".
+    std::function<bool(const QString& text)> questionBox;
+    // The programs the system lists as shells (ListedShells); none: no list.
+    std::function<std::vector<std::string>()> listedShells;
+    // Where an add's lock is taken and what is wrong there (LockPlaces),
+    // for a refused add to tell; none: it is not told.
+    std::function<std::vector<LockPlace>()> lockPlaces;
     // How often a waiting add tries the lock again, the window refreshing in
     // between, and how long it tries (TrustedFile::kLockWait).
     int addRetryMs = 50;

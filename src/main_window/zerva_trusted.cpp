@@ -1,8 +1,14 @@
 #include "main_window/zerva.h"
 
+#include "platform/controls/left_to_right.h"
 #include "platform/controls/trap.h"
+#include "process/display_text.h"
+#include "trusted/interpreter_check.h"
+#include "trusted/lock_place_text.h"
 #include "trusted/trusted_file.h"
 #include "windows/guvenilir_programlar.h"
+
+#include <QFileInfo>
 
 namespace zerva {
 
@@ -53,6 +59,22 @@ QString EditMessage(const char* what, Result result)
     return QString();
 }
 
+// The question before an interpreter becomes trusted. The path is shown as
+// the lists show it, so the user sees which program it is about.
+QString InterpreterQuestion(const QString& answer)
+{
+    const auto shown = [](const QString& path) { return LeftToRight(DisplayText(path.toUtf8().toStdString())); };
+    QString program = shown(answer);
+    // A link is named with the file it leads to, which may be what made it
+    // an interpreter.
+    if (const QString real = QFileInfo(answer).canonicalFilePath(); !real.isEmpty() && real != answer)
+        program += QStringLiteral("\n(baglanti: %1)").arg(shown(real));
+    return QStringLiteral("%1\n\nBu program baska programlarin betiklerini calistirir (kabuk ya da betik "
+                          "yorumlayicisi). Guvenilir olursa calistirdigi her betik de listeden gizlenir, kimin "
+                          "yazdigina bakilmaz: /tmp'ye az once birakilmis bir betik bile.\n\nYine de eklensin mi?")
+        .arg(program);
+}
+
 } // namespace
 
 // Loads the trusted programs into TrList: kvr.conf in the working directory,
@@ -75,7 +97,7 @@ void Zerva::GPE_Click(const QString& path)
             answer = m_platform.inputBox(
                 QStringLiteral("Guvenilir olacak programi girin.(Orn: c:\\windows\\explorer.exe)"), path);
     });
-    if (answer.isEmpty())
+    if (answer.isEmpty() || !trustInterpreter(answer))
         return;
     m_pendingAdds.push_back(answer);
     // Behind an add that is already waiting, in the order they were typed.
@@ -83,6 +105,32 @@ void Zerva::GPE_Click(const QString& path)
         return;
     m_addDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_platform.addWaitMs);
     tryPendingAdd();
+}
+
+// An interpreter is trusted only when the user says so, having been told
+// what that hides; anything else needs no question. Without a question box
+// the answer is no.
+bool Zerva::trustInterpreter(const QString& answer)
+{
+    bool yes = true;
+    Trap([&] {
+        const InterpreterCheck interpreters(m_platform.listedShells ? m_platform.listedShells()
+                                                                    : std::vector<std::string>());
+        if (interpreters.runsScripts(answer))
+            yes = m_platform.questionBox && m_platform.questionBox(InterpreterQuestion(answer));
+    });
+    return yes;
+}
+
+// Why the lock was not taken: each place tried and what is wrong with it.
+QString Zerva::lockFailureText() const
+{
+    QString text;
+    Trap([&] {
+        if (m_platform.lockPlaces)
+            text = LockPlaceText(m_platform.lockPlaces());
+    });
+    return text.isEmpty() ? text : QStringLiteral("\nKilit icin kullanilabilecek bir klasor yok:\n") + text;
 }
 
 // One try at the oldest waiting add; the lock is never waited for here, so
@@ -100,7 +148,10 @@ void Zerva::tryPendingAdd()
         }
         m_pendingAdds.pop_front();
         m_addDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_platform.addWaitMs);
-        if (const QString message = EditMessage("Program eklenemedi: ", result); !message.isEmpty() && m_platform.messageBox)
+        QString message = EditMessage("Program eklenemedi: ", result);
+        if (result == Result::LockFailed)
+            message += lockFailureText();
+        if (!message.isEmpty() && m_platform.messageBox)
             Trap([&] { m_platform.messageBox(message); });
     }
 }
@@ -116,7 +167,9 @@ void Zerva::mnGuvenilirProgramlar_Click()
 {
     Trap([&] {
         if (!m_guvenilirProgramlar) {
-            m_guvenilirProgramlar = new GuvenilirProgramlar(*m_form.TrList);
+            m_guvenilirProgramlar = new GuvenilirProgramlar(
+                *m_form.TrList,
+                InterpreterCheck(m_platform.listedShells ? m_platform.listedShells() : std::vector<std::string>()));
             connect(m_guvenilirProgramlar, &GuvenilirProgramlar::Removed, this, [this](Result result) {
                 if (const QString message = EditMessage("Program silinemedi: ", result);
                     !message.isEmpty() && m_platform.messageBox)

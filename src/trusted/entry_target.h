@@ -18,9 +18,4 @@ std::optional<QString> EntryTarget(const QString& entry);
 // the entry for one that names nothing, as nearly all of a long list do.
 bool LeadsElsewhere(const QString& entry);
 
-// What the window of trusted entries shows after an entry: where it leads
-// when that is another file, a mark when it names no existing file (it hides
-// nothing), and nothing for a plain file.
-QString EntryNote(const QString& entry);
-
 } // namespace zerva

@@ -1,18 +1,16 @@
 #include "windows/guvenilir_programlar.h"
 
 #include "platform/controls/client_area.h"
-#include "platform/controls/left_to_right.h"
 #include "platform/controls/list_view.h"
 #include "platform/controls/twips.h"
-#include "process/display_text.h"
-#include "trusted/entry_target.h"
+#include "windows/trusted_entries_model.h"
 #include "windows/zerva_icon.h"
 
 #include <QKeyEvent>
 #include <QListView>
 #include <QPushButton>
 #include <QScreen>
-#include <QStringListModel>
+#include <QStyle>
 
 namespace zerva {
 
@@ -22,43 +20,12 @@ namespace {
 constexpr std::chrono::milliseconds kRemoveWait{5'000};
 constexpr std::chrono::milliseconds kRemoveRetry{50};
 
-// What follows an entry on screen: where it leads when that is another file
-// (a link), or a mark when it names no file at all and so hides nothing.
-// Looked up when the row is drawn, so that a long list costs nothing until
-// its rows are seen, and a link changed meanwhile shows as it is now.
-QString EntryNote(const QString& entry)
-{
-    const std::optional<QString> target = EntryTarget(entry);
-    if (!target)
-        return QStringLiteral("   (dosya yok)");
-    if (*target == entry)
-        return QString();
-    return QStringLiteral("   -> ") + LeftToRight(DisplayText(target->toStdString()));
-}
-
-// The entries as shown, each with its note (EntryNote); `entries` are the
-// entries themselves, row for row.
-class NotedEntries : public QStringListModel {
-public:
-    NotedEntries(const QStringList& entries, QObject* parent) : QStringListModel(parent), m_entries(entries) {}
-
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        QVariant value = QStringListModel::data(index, role);
-        if (role == Qt::DisplayRole && index.row() < m_entries.size())
-            return value.toString() + EntryNote(m_entries.at(index.row()));
-        return value;
-    }
-
-private:
-    const QStringList& m_entries;
-};
-
 } // namespace
 
-GuvenilirProgramlar::GuvenilirProgramlar(ListView& trList) : QDialog(nullptr), m_trList(&trList)
+GuvenilirProgramlar::GuvenilirProgramlar(ListView& trList, InterpreterCheck interpreters)
+    : QDialog(nullptr), m_trList(&trList)
 {
-    setupUi();
+    setupUi(std::move(interpreters));
     connect(m_cmdSil, &QPushButton::clicked, this, &GuvenilirProgramlar::cmdSil_Click);
     connect(m_cmdKapat, &QPushButton::clicked, this, &QWidget::close);
     connect(m_lstGuvenilir->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -72,7 +39,7 @@ GuvenilirProgramlar::GuvenilirProgramlar(ListView& trList) : QDialog(nullptr), m
 
 // Designed as the details window: the same frame, icon, back colour and
 // system fonts, measures in twips.
-void GuvenilirProgramlar::setupUi()
+void GuvenilirProgramlar::setupUi(InterpreterCheck interpreters)
 {
     const Twips twips = Twips::of(*this);
     setObjectName(QStringLiteral("GuvenilirProgramlar"));
@@ -91,11 +58,14 @@ void GuvenilirProgramlar::setupUi()
     setFixedSize(client.size());
     setGeometry(client.translated(origin));
 
-    m_shown = new NotedEntries(m_listed, this);
+    m_shown = new TrustedEntriesModel(std::move(interpreters), this);
     m_lstGuvenilir = new QListView(this);
     m_lstGuvenilir->setObjectName(QStringLiteral("lstGuvenilir"));
     m_lstGuvenilir->setModel(m_shown);
     m_lstGuvenilir->setUniformItemSizes(true);
+    // The warning icon as small as in the main list.
+    const int icon = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, m_lstGuvenilir);
+    m_lstGuvenilir->setIconSize(QSize(icon, icon));
     m_lstGuvenilir->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_lstGuvenilir->setGeometry(twips.rect(120, 120, 6975, 3615));
     m_lstGuvenilir->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -125,21 +95,14 @@ void GuvenilirProgramlar::setupUi()
 void GuvenilirProgramlar::relist()
 {
     m_listed.clear();
-    if (!m_trList) {
-        m_shown->setStringList({});
-        return;
+    if (m_trList) {
+        const int n = m_trList->count();
+        m_listed.reserve(n);
+        for (int i = 0; i < n; ++i)
+            m_listed.push_back(m_trList->text(i));
     }
-    const int n = m_trList->count();
-    m_listed.reserve(n);
-    for (int i = 0; i < n; ++i)
-        m_listed.push_back(m_trList->text(i));
-    QStringList shown;
-    shown.reserve(n);
-    // An entry shows as a process's text does: nothing in it can pass for
-    // another entry or another line.
-    for (const QString& entry : m_listed)
-        shown.push_back(DisplayText(entry.toUtf8().toStdString()));
-    m_shown->setStringList(shown);
+    // The model shares these strings: no second copy of a long list.
+    m_shown->setEntries(m_listed);
     m_cmdSil->setEnabled(false);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "trusted/interpreter_check.h"
 #include "trusted/trusted_file.h"
 
 #include <QDialog>
@@ -11,22 +12,24 @@
 
 class QListView;
 class QPushButton;
-class QStringListModel;
 
 namespace zerva {
 
 class ListView;
+class TrustedEntriesModel;
 
 // The window "Guvenilir Programlar": the entries of the trusted list in file
-// order (each followed by where it leads when it is a link, or by a mark when
-// it names no file and so hides nothing), and "Sil" to take the selected
-// ones out of kvr.conf (Delete does the same; Escape and "Kapat" close it).
-// It shows TrList, the list that the trust test searches, and follows it
-// whenever it is reloaded. Closing it unloads it.
+// order, and "Sil" to take the selected ones out of kvr.conf (Delete does
+// the same; Escape and "Kapat" close it). It shows TrList, the list that
+// the trust test searches, and follows it whenever it is reloaded. Closing
+// it unloads it. Entries are drawn as the main list draws paths, each
+// followed by where it leads when it is a link, or by a mark when it names
+// no file and so hides nothing; an entry that reads like another path or
+// names an interpreter is marked (TrustedEntriesModel).
 class GuvenilirProgramlar : public QDialog {
     Q_OBJECT
 public:
-    explicit GuvenilirProgramlar(ListView& trList);
+    explicit GuvenilirProgramlar(ListView& trList, InterpreterCheck interpreters = InterpreterCheck());
 
     QListView* lstGuvenilir() const { return m_lstGuvenilir; }
     QPushButton* cmdSil() const { return m_cmdSil; }
@@ -44,7 +47,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void setupUi();
+    void setupUi(InterpreterCheck interpreters);
     // Lists TrList's entries afresh.
     void relist();
     // One try at the removal Sil asked for.
@@ -53,9 +56,7 @@ private:
     QPointer<ListView> m_trList;
     // The entries as listed, for the removal to find them by.
     QStringList m_listed;
-    // A plain view on a list of strings: a million entries cost their text
-    // and little more.
-    QStringListModel* m_shown = nullptr;
+    TrustedEntriesModel* m_shown = nullptr;
     QListView* m_lstGuvenilir = nullptr;
     QPushButton* m_cmdSil = nullptr;
     QPushButton* m_cmdKapat = nullptr;

@@ -18,6 +18,9 @@ ZervaFixture::ZervaFixture(Pieces pieces)
     platform.aboutFrameMs = pieces.aboutFrameMs;
     platform.inputBox = std::move(pieces.inputBox);
     platform.messageBox = std::move(pieces.messageBox);
+    platform.questionBox = std::move(pieces.questionBox);
+    platform.listedShells = std::move(pieces.listedShells);
+    platform.lockPlaces = std::move(pieces.lockPlaces);
     platform.addRetryMs = pieces.addRetryMs;
     platform.addWaitMs = pieces.addWaitMs;
     platform.execWatch = std::move(pieces.execWatch);

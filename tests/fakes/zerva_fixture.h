@@ -28,6 +28,9 @@ struct ZervaFixture {
         int aboutFrameMs = 16;
         std::function<QString(const QString& prompt, const QString& text)> inputBox{};
         std::function<void(const QString& text)> messageBox{};
+        std::function<bool(const QString& text)> questionBox{};
+        std::function<std::vector<std::string>()> listedShells{};
+        std::function<std::vector<LockPlace>()> lockPlaces{};
         int addRetryMs = 50;
         int addWaitMs = 5000;
         // None: nothing is recorded (as without root).

@@ -4,8 +4,11 @@
 // program runs as "nobody" through setpriv, or as root against a file of
 // "nobody"; the test is skipped when the machine allows neither.
 #include "fakes/list_texts.h"
+#include "fakes/zerva_fixture.h"
 #include "platform/controls/list_view.h"
 #include "platform/os/conf_file.h"
+#include "platform/os/posix/posix_add_lock.h"
+#include "trusted/lock_place_text.h"
 #include "trusted/trusted_file.h"
 
 #include <QApplication>
@@ -42,6 +45,23 @@ int RunHelper(const QByteArray& job)
     ListView trList;
     const TrustedFile file;
     file.reload(trList);
+    if (args.value(0) == "refused") {
+        // An add from the window's menu that finds no place for its lock,
+        // and what the window then tells.
+        QStringList messages;
+        ZervaFixture z(ZervaFixture::Pieces{
+            .inputBox = [](const QString&, const QString&) { return QStringLiteral("/opt/new"); },
+            .messageBox = [&](const QString& text) { messages << text; },
+            .lockPlaces = LockPlaces});
+        z.window->Form_Load();
+        z.window->GPE_Click();
+        QElapsedTimer wait;
+        wait.start();
+        while (!z.window->pendingAdds().isEmpty() && wait.elapsed() < 10'000)
+            QTest::qWait(20);
+        std::printf("%s\n", messages.join(u'\n').toUtf8().constData());
+        return 0;
+    }
     if (args.value(0) == "once") {
         const int items = trList.count();
         std::printf("%d %d\n", items, int(file.add(QStringLiteral("/opt/new"), trList)));
@@ -241,6 +261,149 @@ private Q_SLOTS:
         QCOMPARE(after.st_ino != before.st_ino, add == Result::Added);
         QCOMPARE(QDir(shared).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).size(),
                  qMax(1, int(links.size())));   // kvr.conf and the relays, no temporary file
+    }
+
+    // A folder that cannot hold the lock is told by its name and by what is
+    // wrong with it, for the user to fix. Another account's folder is given
+    // away by root, or (for a user) is root's own /usr.
+    void lockPlaces_data()
+    {
+        QTest::addColumn<QString>("make");   // what is at the folder's place
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<QString>("told");
+        using F = LockPlace::Fault;
+        QTest::newRow("ours, 0700") << "0700" << int(F::None) << "";
+        QTest::newRow("ours, 0755") << "0755" << int(F::OpenToOthers) << "izinleri 0755, baskalari da girebilir";
+        QTest::newRow("ours, 0710") << "0710" << int(F::OpenToOthers) << "izinleri 0710";
+        QTest::newRow("another account's") << "other" << int(F::OtherOwner) << "sahibi baska bir hesap";
+        QTest::newRow("a link to our folder") << "link" << int(F::Link) << "klasor degil, sembolik baglanti";
+        QTest::newRow("a file") << "file" << int(F::NotFolder) << "klasor degil.";
+        QTest::newRow("nothing") << "none" << int(F::Missing) << "klasor yok.";
+        QTest::newRow("ours, 0500") << "0500" << int(F::NotWritable) << "izinleri 0500, icine yazilamiyor";
+    }
+    void lockPlaces()
+    {
+        QFETCH(QString, make);
+        QFETCH(int, fault);
+        QFETCH(QString, told);
+        const bool root = ::geteuid() == 0;
+        if (make == "0500" && root)
+            QSKIP("root may write in any folder");
+        QTemporaryDir dir;
+        QString folder = dir.filePath("zerva-lock");
+        const QByteArray name = QFile::encodeName(folder);
+        if (make.startsWith('0') || make == "other") {
+            QVERIFY(::mkdir(name.constData(), 0700) == 0);
+            QVERIFY(::chmod(name.constData(), make == "other" ? 0700 : make.toUInt(nullptr, 8)) == 0);
+            if (make == "other" && !root)
+                folder = QStringLiteral("/usr");
+            else if (make == "other")
+                QVERIFY(Own(folder, kNobody));
+        } else if (make == "link") {
+            QVERIFY(QDir().mkdir(dir.filePath("real")));
+            QVERIFY(QFile::setPermissions(dir.filePath("real"), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                                    | QFileDevice::ExeOwner));
+            QVERIFY(QFile::link(dir.filePath("real"), folder));
+        } else if (make == "file") {
+            QFile f(folder);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        const LockPlace place = LookAtLockPlace(QFile::encodeName(folder).toStdString());
+        QCOMPARE(place.folder, QFile::encodeName(folder).toStdString());
+        QCOMPARE(int(place.fault), fault);
+        const QString text = LockPlaceText({place});
+        if (told.isEmpty()) {
+            QCOMPARE(text, QString());
+        } else {
+            QVERIFY2(text.startsWith(folder + ": ") && text.contains(told), qPrintable(text));
+            for (const QChar c : text)
+                QVERIFY2(c.unicode() < 0x80, "Turkish without Turkish letters");
+        }
+        ::chmod(name.constData(), 0700);
+    }
+
+    // The places an add looks at, in its order: $XDG_RUNTIME_DIR, then
+    // ~/.cache/zerva, then /tmp/zerva-UID, as far as the first usable one.
+    void lockPlacesInOrder()
+    {
+        QTemporaryDir dir;
+        const QString runtime = dir.filePath("runtime");
+        const QString home = dir.filePath("home");
+        QVERIFY(QDir().mkpath(home + "/.cache") && QDir().mkdir(runtime));
+        QVERIFY(::chmod(QFile::encodeName(runtime).constData(), 0755) == 0);
+        QVERIFY(QFile::link(runtime, home + "/.cache/zerva"));
+        const QByteArray oldHome = qgetenv("HOME");
+        const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("HOME", QFile::encodeName(home));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+        const std::vector<LockPlace> places = LockPlaces();
+        qputenv("HOME", oldHome);
+        oldRuntime.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", oldRuntime);
+        QVERIFY(places.size() >= 2);
+        QCOMPARE(places[0].folder, QFile::encodeName(runtime).toStdString());
+        QCOMPARE(int(places[0].fault), int(LockPlace::Fault::OpenToOthers));
+        QCOMPARE(places[1].folder, QFile::encodeName(home + "/.cache/zerva").toStdString());
+        QCOMPARE(int(places[1].fault), int(LockPlace::Fault::Link));
+        // The last is the one an add takes: this machine's /tmp/zerva-UID.
+        QVERIFY(places.size() == 3);
+        QCOMPARE(places[2].folder, "/tmp/zerva-" + std::to_string(::geteuid()));
+        const QStringList told = LockPlaceText(places).split(u'\n');
+        QCOMPARE(told.size(), places[2].fault == LockPlace::Fault::None ? 2 : 3);
+        QVERIFY2(told[0].startsWith(runtime + ": izinleri 0755"), qPrintable(told[0]));
+        QVERIFY2(told[1].startsWith(home + "/.cache/zerva: klasor degil, sembolik baglanti"), qPrintable(told[1]));
+    }
+
+    // The whole way, as root in a mount namespace of its own: every place
+    // is unusable (~/.cache/zerva open to others, /tmp/zerva-0 covered by a
+    // folder of the row's kind), the add from the menu is refused, kvr.conf
+    // stays as it was, and the message names both folders and their faults.
+    void refusedAdd_data()
+    {
+        QTest::addColumn<QString>("options");   // of the folder over /tmp/zerva-0
+        QTest::addColumn<QString>("told");
+        QTest::newRow("mode 0755") << "mode=0755" << "/tmp/zerva-0: izinleri 0755, baskalari da girebilir";
+        QTest::newRow("another account's") << "mode=0700,uid=65534"
+                                           << "/tmp/zerva-0: sahibi baska bir hesap: nobody (kullanici 65534)";
+    }
+    void refusedAdd()
+    {
+        QFETCH(QString, options);
+        QFETCH(QString, told);
+        if (::geteuid() != 0)
+            QSKIP("needs root to cover /tmp/zerva-0 in a mount namespace of its own");
+        const QString unshare = QStandardPaths::findExecutable(QStringLiteral("unshare"));
+        if (unshare.isEmpty())
+            QSKIP("unshare (util-linux) is not installed");
+        QTemporaryDir dir;
+        const QString home = dir.filePath("home");
+        QVERIFY(QDir().mkpath(home + "/.cache/zerva"));
+        QVERIFY(::chmod(QFile::encodeName(home + "/.cache/zerva").constData(), 0755) == 0);
+        QFile conf(dir.filePath("kvr.conf"));
+        QVERIFY(conf.open(QIODevice::WriteOnly) && conf.write(kOld) == kOld.size());
+        conf.close();
+        ::mkdir("/tmp/zerva-0", 0700);   // as any add of root's makes it
+
+        QProcess helper;
+        helper.setWorkingDirectory(dir.path());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("ZERVA_KVR_HELPER", "refused");
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("HOME", home);
+        env.remove("XDG_RUNTIME_DIR");
+        helper.setProcessEnvironment(env);
+        helper.start(unshare, {"--mount", "--propagation", "private", "sh", "-c",
+                               "mount -t tmpfs -o " + options + " zerva-test /tmp/zerva-0 && exec \"$0\"", m_helper});
+        QVERIFY2(helper.waitForFinished(60'000), "the helper did not finish within a minute");
+        const QByteArray err = helper.readAllStandardError();
+        if (err.contains("mount") || err.contains("unshare"))
+            QSKIP(qPrintable("the kernel refuses a mount namespace here: " + QString::fromLocal8Bit(err)));
+        const QStringList out = QString::fromUtf8(helper.readAllStandardOutput()).trimmed().split(u'\n');
+        QVERIFY2(out.size() == 4, qPrintable(out.join(u'|') + QString::fromLocal8Bit(err)));
+        QCOMPARE(out[0], QStringLiteral("Program eklenemedi: kilit alinamadi."));
+        QCOMPARE(out[1], QStringLiteral("Kilit icin kullanilabilecek bir klasor yok:"));
+        QVERIFY2(out[2].startsWith(home + "/.cache/zerva: izinleri 0755"), qPrintable(out[2]));
+        QVERIFY2(out[3].startsWith(told), qPrintable(out[3]));
+        QCOMPARE(ReadAll(dir.filePath("kvr.conf")), kOld);
     }
 
     // While one add holds the lock, a second one waits and then gives up

@@ -2,11 +2,10 @@
 
 #include "platform/controls/left_to_right.h"
 #include "platform/controls/trap.h"
+#include "platform/controls/warning_icon.h"
 
-#include <QApplication>
 #include <QIcon>
 #include <QSize>
-#include <QStyle>
 
 #include <algorithm>
 #include <iterator>
@@ -95,13 +94,6 @@ public:
 private:
     std::vector<std::pair<RowKey, int>> m_at;
 };
-
-// The style's own warning icon, made once.
-QIcon warningIcon()
-{
-    static const QIcon icon = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
-    return icon;
-}
 
 } // namespace
 
@@ -456,7 +448,7 @@ QVariant ListItemsModel::data(const QModelIndex& index, int role) const
     // its reason for the mouse and for screen readers.
     case Qt::DecorationRole:
         if (index.column() == 0 && !r.warning().isEmpty())
-            return warningIcon();
+            return WarningIcon();
         return {};
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole:

@@ -10,6 +10,8 @@ void MessageBox(const QString& text)
     QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), text, QMessageBox::Ok,
                     QApplication::activeWindow());
     box.setObjectName(QStringLiteral("MessageBox"));
+    // Paths and names in a message are shown as they are, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/os/conf_file.h"
+#include "platform/os/lock_place.h"
 
 #include <sys/types.h>
 
@@ -35,5 +36,9 @@ private:
     int m_fd = -1;
     std::string m_name;
 };
+
+// One folder looked at as a place for the lock, without making it: what
+// LockPlaces() says of it.
+LockPlace LookAtLockPlace(const std::string& folder);
 
 } // namespace zerva
