@@ -35,8 +35,9 @@ if(NOT WIN32)
     test_soak
     test_trust_bypass
     test_trusted_file_posix)
-  # Only the test that forges links loads the library. The others load
+  # Only the tests that forge links load the library. The others load
   # nothing from the build tree: test_kvr_owners runs a copy of itself as
   # another account, which cannot enter a build tree in a private folder.
   target_link_libraries(test_trust_bypass PRIVATE zerva_forged_link)
+  target_link_libraries(test_kernel_record PRIVATE zerva_forged_link)
 endif()
