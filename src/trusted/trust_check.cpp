@@ -23,10 +23,12 @@ TrustVerdict TrustCheck::verdict(const ProcessInfo& process, const QString& entr
     TrustMemory::Record& record = m_memory.see(process);
     if (record.lasting != TrustVerdict::Trusted)
         return record.lasting;
-    // What the kernel reported holds for the process's life.
-    if (const TrustVerdict kernel = JudgeKernelRecord(process.kernel, file, m_source.execsReported(file));
-        kernel != TrustVerdict::Trusted)
+    // What the kernel reported holds for the process's life: an attach at
+    // once, an exec of another file once a later drain has not mended it.
+    const TrustVerdict kernel = JudgeKernelRecord(process.kernel, file, m_source.execsReported(file));
+    if (kernel == TrustVerdict::Traced || (kernel != TrustVerdict::Trusted && record.kernelDoubt))
         return record.lasting = kernel;
+    record.kernelDoubt = kernel != TrustVerdict::Trusted;
     if (!record.hasFirstFile) {
         record.firstFile = file;
         record.hasFirstFile = true;

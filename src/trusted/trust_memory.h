@@ -47,6 +47,10 @@ public:
         bool mayExec = false;
         // Its program link changed otherwise: it is not believed.
         bool linkChanged = false;
+        // The kernel's record named another file than its link at the last
+        // look: a scan may read the link of an exec whose report is still
+        // on its way, so only a second look after another drain decides.
+        bool kernelDoubt = false;
         // The account it ran as at its last inspection (hasOwner).
         bool hasOwner = false;
         unsigned owner = 0;

@@ -59,6 +59,7 @@ void KernelLog::execOpened(std::int64_t pid, const FileId& file)
 {
     Opened& o = m_opened[pid];
     o.scan = m_scan;
+    o.at = std::chrono::steady_clock::now();
     if (o.count == KernelRecord::MaxExecuted) {
         std::copy(o.files + 1, o.files + o.count, o.files);
         --o.count;
@@ -89,9 +90,12 @@ KernelRecord KernelLog::seen(std::int64_t pid, unsigned scan)
 void KernelLog::sweep(unsigned scan)
 {
     // An open whose exec never came (it failed, or its process ended):
-    // kept one scan, for an exec reported at the next drain.
+    // kept one scan, and a few seconds, for an exec reported at a later
+    // drain (a loaded machine may take that long from the open to the end
+    // of the exec, while scans go on).
+    const auto old = std::chrono::steady_clock::now() - std::chrono::seconds(5);
     for (auto it = m_opened.begin(); it != m_opened.end();) {
-        if (it->second.scan + 1 < scan)
+        if (it->second.scan + 1 < scan && it->second.at < old)
             it = m_opened.erase(it);
         else
             ++it;

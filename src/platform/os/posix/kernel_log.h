@@ -3,6 +3,7 @@
 #include "platform/os/posix/exec_events.h"
 #include "platform/os/process_source.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -52,6 +53,7 @@ private:
         FileId files[KernelRecord::MaxExecuted];
         std::uint8_t count = 0;
         unsigned scan = 0;   // the scan before which it was reported
+        std::chrono::steady_clock::time_point at;   // when it was read
     };
     std::unordered_map<std::int64_t, Opened> m_opened;
     bool m_opensReported = false;
