@@ -38,6 +38,10 @@ if(NOT WIN32)
   # Only the tests that forge links load the library. The others load
   # nothing from the build tree: test_kvr_owners runs a copy of itself as
   # another account, which cannot enter a build tree in a private folder.
-  target_link_libraries(test_trust_bypass PRIVATE zerva_forged_link)
-  target_link_libraries(test_kernel_record PRIVATE zerva_forged_link)
+  # Found beside them too: a copy of the build run as another account may
+  # not enter the folder the build tree sits in.
+  foreach(test test_trust_bypass test_kernel_record)
+    target_link_libraries(${test} PRIVATE zerva_forged_link)
+    set_property(TARGET ${test} APPEND PROPERTY BUILD_RPATH "\$ORIGIN")
+  endforeach()
 endif()
