@@ -145,6 +145,8 @@ private Q_SLOTS:
             listed.push_back(s.toStdString());
         const InterpreterCheck check(listed);
         QTemporaryDir dir;
+        if (!leadsTo.isEmpty() && QSysInfo::productType() == QLatin1String("windows"))
+            QSKIP("an ordinary Windows account makes no symbolic links");
         if (!leadsTo.isEmpty()) {
             QFile target(dir.filePath(leadsTo));
             QVERIFY(target.open(QIODevice::WriteOnly));
