@@ -44,4 +44,8 @@ if(NOT WIN32)
     target_link_libraries(${test} PRIVATE zerva_forged_link)
     set_property(TARGET ${test} APPEND PROPERTY BUILD_RPATH "\$ORIGIN")
   endforeach()
+  # The forged link as a program of its own, for checking the window by hand.
+  add_executable(zerva_forge_link posix/forge_link_tool.cpp)
+  target_link_libraries(zerva_forge_link PRIVATE zerva_posix_test_support zerva_forged_link zerva_warnings)
+  set_property(TARGET zerva_forge_link APPEND PROPERTY BUILD_RPATH "\$ORIGIN")
 endif()
