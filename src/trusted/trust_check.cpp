@@ -39,8 +39,11 @@ TrustVerdict TrustCheck::verdict(const ProcessInfo& process, const QString& entr
         m_systemPreload = m_source.systemPreload();
     if (*m_systemPreload)
         return TrustVerdict::SystemPreload;
-    if (record.unreadable && m_now - record.inspectedAt < m_memory.unreadableHold)
-        return TrustVerdict::Unreadable;
+    // An inspection that failed vouches for nothing: listed while held, then
+    // tried again, whatever an earlier inspection found.
+    if (record.unreadable)
+        return m_now - record.inspectedAt < m_memory.unreadableHold ? TrustVerdict::Unreadable
+                                                                     : inspected(process, record, file);
     if (!m_memory.due(process, record, m_now))
         return record.verdict;
     return inspected(process, record, file);
@@ -73,7 +76,7 @@ TrustVerdict TrustCheck::inspected(const ProcessInfo& process, TrustMemory::Reco
     record.inspectedAt = m_now;
     record.unreadable = !inside;
     if (!inside)
-        return verdict;   // asked again once unreadableHold has passed
+        return record.verdict = verdict;   // asked again once unreadableHold has passed
     record.hasOwner = inside->owner.has_value();
     record.owner = inside->owner.value_or(0);
     if (!record.inspected)

@@ -19,7 +19,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: zerva_forge_link TRUSTED\n");
         return 2;
     }
-    zerva::test::ForgedLink forged(QString::fromLocal8Bit(argv[1]));
+    zerva::test::ForgedLink forged(QString::fromLocal8Bit(argv[1]), true);
     if (forged.pid <= 0) {
         std::fprintf(stderr, "zerva_forge_link: could not start the child\n");
         return 1;

@@ -309,7 +309,7 @@ private Q_SLOTS:
             QCOMPARE(warningOf(window.list, started->pid()), QStringLiteral("hidden"));
         }
         if (how == QLatin1String("forged")) {
-            forged = std::make_unique<ForgedLink>(copy.path);
+            forged = std::make_unique<ForgedLink>(copy.path, true);
             QVERIFY(forged->pid > 0);
             forged->forge();
             QDeadlineTimer deadline(10000);

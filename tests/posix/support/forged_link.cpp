@@ -22,7 +22,7 @@ int setLink(void*)
 
 } // namespace
 
-extern "C" void ForgeProgramLink(int exeFd, int goFd, const unsigned long* ranges, int count, prctl_mm_map map)
+extern "C" void ForgeProgramLink(int exeFd, int goFd, const unsigned long* ranges, int count, prctl_mm_map map, bool mapExe)
 {
     char c;
     while (::read(goFd, &c, 1) < 0) {
@@ -34,10 +34,8 @@ extern "C" void ForgeProgramLink(int exeFd, int goFd, const unsigned long* range
     g_map.brk = static_cast<__u64>(::syscall(SYS_brk, 0));
     for (int i = 0; i < count; ++i)
         ::munmap(reinterpret_cast<void*>(ranges[2 * i]), ranges[2 * i + 1] - ranges[2 * i]);
-    // The trusted file mapped executable, as its own run would have it:
-    // every mapping is then the trusted program's or a library's.
     struct stat st {};
-    if (::fstat(exeFd, &st) == 0 && st.st_size > 0)
+    if (mapExe && ::fstat(exeFd, &st) == 0 && st.st_size > 0)
         ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ | PROT_EXEC, MAP_PRIVATE, exeFd, 0);
     if (stack != MAP_FAILED) {
         const pid_t child = ::clone(setLink, static_cast<char*>(stack) + stackSize, CLONE_VM | CLONE_NEWUSER | SIGCHLD,

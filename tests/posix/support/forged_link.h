@@ -12,9 +12,11 @@ namespace zerva::test {
 // [ranges[2i], ranges[2i+1]) of the calling program, and starts a child
 // that shares its memory, enters a new user namespace and sets the link
 // with prctl(PR_SET_MM, PR_SET_MM_MAP) from `map` (exe_fd is set here).
+// With `mapExe` the file is also mapped executable first, so that every
+// mapping looks like the trusted program's own run.
 // It lives in a library of its own so that its code is still mapped after
 // the program's is gone. Call it only in a child forked for it.
 extern "C" [[noreturn]] void ForgeProgramLink(int exeFd, int goFd, const unsigned long* ranges, int count,
-                                              prctl_mm_map map);
+                                              prctl_mm_map map, bool mapExe);
 
 } // namespace zerva::test

@@ -14,7 +14,7 @@
 
 namespace zerva::test {
 
-ForgedLink::ForgedLink(const QString& trusted)
+ForgedLink::ForgedLink(const QString& trusted, bool mapTrusted)
 {
     // The ranges of this program and the fields of its memory map, as
     // the child will have them.
@@ -50,7 +50,7 @@ ForgedLink::ForgedLink(const QString& trusted)
         return;
     pid = ::fork();
     if (pid == 0)
-        ForgeProgramLink(exe, fds[0], ranges.data(), static_cast<int>(ranges.size() / 2), map);
+        ForgeProgramLink(exe, fds[0], ranges.data(), static_cast<int>(ranges.size() / 2), map, mapTrusted);
     ::close(fds[0]);
     ::close(exe);
     go = fds[1];
