@@ -193,44 +193,87 @@ private Q_SLOTS:
         QCOMPARE(log.size(), std::size_t(0));
     }
 
-    // A tracer that attaches for 20 ms between two refreshes and leaves:
-    // the kernel reported it, and the process is listed for its life.
+    // A tracer that is there for 20 ms between two refreshes and leaves:
+    // one that attaches (the kernel reports the attach), or one the program
+    // was started under (PTRACE_TRACEME, never reported; its detach is). The
+    // process is listed for its life.
+    void attachBurst_data()
+    {
+        QTest::addColumn<bool>("traceMe");
+        QTest::newRow("an attach") << false;
+        QTest::newRow("started traced") << true;
+    }
     void attachBurst()
     {
+        QFETCH(bool, traceMe);
         if (const QString why = noEvents(); !why.isEmpty())
             QSKIP(qPrintable(why));
         TrustedCopy copy;
         QVERIFY(!copy.path.isEmpty());
-        SpawnedProcess sleeper(copy.path.toStdString(), {"1000"});
-        QVERIFY(sleeper.started());
+        std::unique_ptr<SpawnedProcess> spawned;
+        struct Child {
+            pid_t pid = -1;
+            ~Child()
+            {
+                if (pid > 0) {
+                    ::kill(pid, SIGKILL);
+                    ::waitpid(pid, nullptr, 0);
+                }
+            }
+        } child;
         Refreshes window(copy.path);
-        window.refresh();
-        QCOMPARE(warningOf(window.list, sleeper.pid()), QStringLiteral("hidden"));
-
-        const pid_t tracer = ::fork();
-        if (tracer == 0) {
-            // Attached and stopped (a detach needs a stopped tracee), held
-            // for 20 ms.
-            if (::ptrace(PTRACE_ATTACH, sleeper.pid(), nullptr, nullptr) != 0
-                || ::waitpid(sleeper.pid(), nullptr, __WALL) != sleeper.pid())
-                ::_exit(1);
+        pid_t pid = -1;
+        if (traceMe) {
+            // The first refreshes after the start learn nothing of execs.
+            for (int i = 0; i < 3; ++i) {
+                window.refresh();
+                QThread::msleep(20);
+            }
+            const QByteArray program = copy.path.toLocal8Bit();
+            char* const argv[] = {const_cast<char*>(program.constData()), const_cast<char*>("1000"), nullptr};
+            child.pid = ::fork();
+            if (child.pid == 0) {
+                ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
+                ::execv(argv[0], argv);
+                ::_exit(127);
+            }
+            pid = child.pid;
+            // Stopped at its exec, held for 20 ms, let go.
+            int status = 0;
+            QCOMPARE(::waitpid(pid, &status, __WALL), pid);
+            QVERIFY(WIFSTOPPED(status));
             ::usleep(20000);
-            ::_exit(::ptrace(PTRACE_DETACH, sleeper.pid(), nullptr, nullptr) == 0 ? 0 : 2);
+            QCOMPARE(::ptrace(PTRACE_DETACH, pid, nullptr, nullptr), 0L);
+        } else {
+            spawned = std::make_unique<SpawnedProcess>(copy.path.toStdString(), std::vector<std::string>{"1000"});
+            QVERIFY(spawned->started());
+            pid = spawned->pid();
+            window.refresh();
+            QCOMPARE(warningOf(window.list, pid), QStringLiteral("hidden"));
+            const pid_t tracer = ::fork();
+            if (tracer == 0) {
+                // Attached and stopped (a detach needs a stopped tracee), held
+                // for 20 ms.
+                if (::ptrace(PTRACE_ATTACH, pid, nullptr, nullptr) != 0 || ::waitpid(pid, nullptr, __WALL) != pid)
+                    ::_exit(1);
+                ::usleep(20000);
+                ::_exit(::ptrace(PTRACE_DETACH, pid, nullptr, nullptr) == 0 ? 0 : 2);
+            }
+            int status = 0;
+            QCOMPARE(::waitpid(tracer, &status, 0), tracer);
+            QVERIFY2(WIFEXITED(status) && WEXITSTATUS(status) == 0, "the tracer could not attach and detach");
         }
-        int status = 0;
-        QCOMPARE(::waitpid(tracer, &status, 0), tracer);
-        QVERIFY2(WIFEXITED(status) && WEXITSTATUS(status) == 0, "the tracer could not attach and detach");
 
         const QString traced = WarningText(TrustVerdict::Traced);
         window.refresh();
-        QCOMPARE(warningOf(window.list, sleeper.pid()), traced);
+        QCOMPARE(warningOf(window.list, pid), traced);
         window.refresh();
-        QCOMPARE(warningOf(window.list, sleeper.pid()), traced);
+        QCOMPARE(warningOf(window.list, pid), traced);
         // Without the record (a window that began after), the inspection
         // alone sees no tracer now.
         Refreshes later(copy.path);
         later.refresh();
-        QCOMPARE(warningOf(later.list, sleeper.pid()), QStringLiteral("hidden"));
+        QCOMPARE(warningOf(later.list, pid), QStringLiteral("hidden"));
     }
 
     // Which file the kernel executed for a process started while the

@@ -236,10 +236,11 @@ void ExecEvents::event(const unsigned char* data, std::size_t len, std::uint32_t
             events.push_back(
                 {ProcessEvent::Kind::Fork, ev.event_data.fork.child_tgid, ev.event_data.fork.parent_tgid});
     } else if (what == PtraceEvent && len >= PtraceEnd) {
-        // An attach (PTRACE_ATTACH or PTRACE_SEIZE) names its tracer; a
-        // detach names none.
-        if (ev.event_data.ptrace.tracer_pid != 0)
-            events.push_back({ProcessEvent::Kind::Attach, ev.event_data.ptrace.process_tgid, 0});
+        // An attach (PTRACE_ATTACH or PTRACE_SEIZE) names its tracer, a
+        // detach names none. A detach marks the process too: a tracer was
+        // there, maybe one the kernel never reports attaching (a program
+        // started under PTRACE_TRACEME).
+        events.push_back({ProcessEvent::Kind::Attach, ev.event_data.ptrace.process_tgid, 0});
     } else if (what == AckEvent && ack == m_ack + 1 && !m_working) {
         if (ev.event_data.ack.err == 0) {
             m_working = true;

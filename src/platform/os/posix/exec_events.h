@@ -12,7 +12,7 @@ struct ProcessEvent {
     enum class Kind : std::uint8_t {
         Fork,     // `pid` was forked from `parent` (a new process, not a thread)
         Exec,     // `pid` started another program
-        Attach,   // a tracer attached to a thread of `pid` (ptrace)
+        Attach,   // a tracer attached to or left a thread of `pid` (ptrace)
     };
     Kind kind = Kind::Exec;
     std::int64_t pid = 0;      // thread group id
