@@ -12,6 +12,8 @@ set(ZERVA_POSIX_CODEC_SOURCES
 
 set(ZERVA_OS_SOURCES
   ${ZERVA_POSIX_CODEC_SOURCES}
+  src/platform/os/posix/bounded_read.cpp
+  src/platform/os/posix/bounded_read.h
   src/platform/os/posix/exec_events.cpp
   src/platform/os/posix/exec_events.h
   src/platform/os/posix/exec_record_reader.cpp

@@ -4,6 +4,8 @@
 if(NOT WIN32)
   find_package(Threads REQUIRED)
   add_library(zerva_posix_test_support STATIC
+    posix/support/code_rewrite.cpp
+    posix/support/code_rewrite.h
     posix/support/fake_proc_tree.cpp
     posix/support/fake_proc_tree.h
     posix/support/forged_link_process.cpp

@@ -2,6 +2,7 @@
 // attaches for a moment, the file the kernel executed for a process. First
 // the bookkeeping of the events, fed by hand; then real processes, as root
 // where the kernel reports its events.
+#include "posix/support/code_rewrite.h"
 #include "posix/support/forged_link_process.h"
 #include "posix/support/spawned_process.h"
 #include "platform/controls/check_box.h"
@@ -79,29 +80,6 @@ struct TrustedCopy {
             path.clear();
     }
 };
-
-// Rewrites the first bytes of `pid`'s code from `program` with themselves,
-// through /proc/PID/mem: the code stays the same, but its page is now the
-// process's own copy.
-bool RewriteCode(pid_t pid, const QString& program)
-{
-    QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
-    if (!maps.open(QIODevice::ReadOnly))
-        return false;
-    for (const QByteArray& line : maps.readAll().split('\n')) {
-        if (!line.contains(" r-xp ") || !line.endsWith(program.toUtf8()))
-            continue;
-        const off_t at = static_cast<off_t>(line.left(line.indexOf('-')).toULongLong(nullptr, 16));
-        const int fd = ::open(qPrintable(QStringLiteral("/proc/%1/mem").arg(pid)), O_RDWR | O_CLOEXEC);
-        char bytes[16];
-        const bool ok = fd >= 0 && ::pread(fd, bytes, sizeof bytes, at) == sizeof bytes
-            && ::pwrite(fd, bytes, sizeof bytes, at) == sizeof bytes;
-        if (fd >= 0)
-            ::close(fd);
-        return ok;
-    }
-    return false;
-}
 
 // The process list as a refreshing window keeps it.
 struct Refreshes {

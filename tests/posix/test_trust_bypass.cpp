@@ -4,6 +4,7 @@
 // list hides it. Then processes that put another file behind a trusted path
 // or hide their program altogether.
 #include "fakes/fake_process_source.h"
+#include "posix/support/code_rewrite.h"
 #include "posix/support/fake_proc_tree.h"
 #include "posix/support/forged_link_process.h"
 #include "posix/support/spawned_process.h"
@@ -228,31 +229,6 @@ QString someLibrary()
         if (line.contains("libc.so"))
             return QString::fromUtf8(line.mid(line.indexOf('/')));
     return {};
-}
-
-// Rewrites the first bytes of `pid`'s code from `program` with themselves,
-// through /proc/PID/mem: the code stays the same, but its page is now the
-// process's own copy.
-bool rewriteCode(pid_t pid, const QString& program)
-{
-    QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
-    if (!maps.open(QIODevice::ReadOnly))
-        return false;
-    for (const QByteArray& line : maps.readAll().split('\n')) {
-        if (!line.contains(" r-xp ") || !line.endsWith(program.toUtf8()))
-            continue;
-        const off_t at = static_cast<off_t>(line.left(line.indexOf('-')).toULongLong(nullptr, 16));
-        const int fd = ::open(qPrintable(QStringLiteral("/proc/%1/mem").arg(pid)), O_RDWR | O_CLOEXEC);
-        char bytes[16];
-        const bool ok = fd >= 0 && ::pread(fd, bytes, sizeof bytes, at) == sizeof bytes
-            && ::pwrite(fd, bytes, sizeof bytes, at) == sizeof bytes;
-        if (!ok)
-            qDebug("rewrite: %s", std::strerror(errno));
-        if (fd >= 0)
-            ::close(fd);
-        return ok;
-    }
-    return false;
 }
 
 // A child whose first thread ends after many of its threads have ended
@@ -928,7 +904,7 @@ private Q_SLOTS:
         // Right after exec the loader is still at work, and the kernel may
         // refuse the write for a moment.
         if (how == QLatin1String("mem"))
-            QVERIFY(waitFor([&] { return rewriteCode(process.pid(), tool); }));
+            QVERIFY(waitFor([&] { return RewriteCode(process.pid(), tool); }));
         ListView list;
         listedRow(list, process.pid(), {tool});
         QCOMPARE(warningOf(list, process.pid()), warning);

@@ -1,5 +1,6 @@
 #include "platform/os/posix/exec_record_reader.h"
 
+#include "platform/os/posix/bounded_read.h"
 #include "platform/os/posix/exec_events.h"
 
 #include <cerrno>
@@ -23,23 +24,7 @@ constexpr int ReaderNice = -10;
 // Reads at most `limit` bytes of `name` in the directory `dir`.
 std::string readAt(int dir, const char* name, std::size_t limit)
 {
-    std::string out;
-    const int fd = ::openat(dir, name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
-        return out;
-    out.resize(limit);
-    std::size_t len = 0;
-    while (len < limit) {
-        const ssize_t n = ::read(fd, out.data() + len, limit - len);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        len += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    out.resize(len);
-    return out;
+    return ReadAndClose(::openat(dir, name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW), limit);
 }
 
 bool parseNumber(std::string_view text, std::uint64_t& value)

@@ -1,5 +1,6 @@
 #include "platform/os/posix/procfs_process_source.h"
 
+#include "platform/os/posix/bounded_read.h"
 #include "platform/os/posix/exec_events.h"
 #include "platform/os/posix/fanotify_exec.h"
 #include "platform/os/posix/kernel_log.h"
@@ -55,23 +56,7 @@ std::optional<std::string> JoinArguments(std::string_view raw, std::size_t limit
 // Up to `limit` bytes of a file; empty when it cannot be read.
 std::string ReadSmallFile(const std::string& path, std::size_t limit)
 {
-    std::string out;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return out;
-    out.resize(limit);
-    std::size_t len = 0;
-    while (len < limit) {
-        const ssize_t n = ::read(fd, out.data() + len, limit - len);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        len += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    out.resize(len);
-    return out;
+    return ReadAndClose(::open(path.c_str(), O_RDONLY | O_CLOEXEC), limit);
 }
 
 // Set in the flags of stat for kernel threads (include/linux/sched.h); a
