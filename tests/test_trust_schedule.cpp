@@ -1,5 +1,6 @@
 // When the trust test inspects a trusted process again: the wait shared by
-// the processes of one account, and a process that cannot be inspected.
+// the processes of one account, and a process that cannot be inspected;
+// and what the kernel's record of a process adds to it.
 #include "fakes/fake_process_source.h"
 #include "platform/controls/check_box.h"
 #include "platform/controls/list_view.h"
@@ -137,6 +138,58 @@ private Q_SLOTS:
         w.refresh();
         QCOMPARE(w.source.inspections, retried + 1);
         QCOMPARE(w.list.count(), 0);
+    }
+
+    // What the kernel reported of a trusted process (/usr/bin/tool, inode
+    // 10), at two refreshes: "unknown", "file N..." (the files it executed),
+    // "unreported" (an exec of no watched file), each with " attached" when
+    // a tracer came. A file other than the link's is believed only at the
+    // second look: its exec's report may still be on its way.
+    void kernelRecord_data()
+    {
+        QTest::addColumn<bool>("reported");   // the kernel reports the file's execs
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<QString>("warnings");   // at each refresh, "-" for hidden
+        const QString traced = WarningText(TrustVerdict::Traced);
+        const QString other = WarningText(TrustVerdict::NotExecuted);
+        QTest::newRow("nothing known") << true << "unknown" << "unknown" << "- -";
+        QTest::newRow("the trusted file executed") << true << "file 10" << "file 10" << "- -";
+        QTest::newRow("it and its loader") << true << "file 10 11" << "file 10 11" << "- -";
+        QTest::newRow("another file executed") << true << "file 99" << "file 99" << "- " + other;
+        QTest::newRow("no watched file executed") << true << "unreported" << "unreported" << "- " + other;
+        QTest::newRow("mended by a late report") << true << "unreported" << "file 10" << "- -";
+        QTest::newRow("another file, execs not reported") << false << "file 99" << "file 99" << "- -";
+        QTest::newRow("a tracer came") << false << "unknown attached" << "unknown" << traced + " " + traced;
+        QTest::newRow("a tracer, then another file") << true << "file 10" << "file 99 attached" << "- " + traced;
+    }
+    void kernelRecord()
+    {
+        QFETCH(bool, reported);
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(QString, warnings);
+        Window w;
+        w.source.reportsExecs = reported;
+        addTrusted(w.source, 5, 1, 1000);
+        QStringList got;
+        for (const QString& record : {first, second}) {
+            KernelRecord& k = w.source.processes[0].kernel;
+            k = KernelRecord{};
+            const QStringList f = record.split(u' ');
+            k.exec = f[0] == QLatin1String("file")     ? KernelRecord::Exec::File
+                : f[0] == QLatin1String("unreported") ? KernelRecord::Exec::Unreported
+                                                      : KernelRecord::Exec::Unknown;
+            for (const QString& n : f.mid(1)) {
+                if (n == QLatin1String("attached"))
+                    k.attached = true;
+                else
+                    k.executed[k.executedCount++] = FileId{1, n.toULongLong()};
+            }
+            w.refresh();
+            got << (w.list.count() == 0 ? QStringLiteral("-") : w.list.warning(0));
+        }
+        QCOMPARE(got.join(u' '), warnings);
     }
 };
 

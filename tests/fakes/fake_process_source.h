@@ -59,6 +59,15 @@ public:
         return it == inside.end() ? std::nullopt : std::optional<ProcessInside>(it->second);
     }
     bool systemPreload() const override { return preloaded; }
+
+    // Whether the kernel's record of each process (ProcessInfo::kernel, set
+    // by the test) covers the execs of every file.
+    bool reportsExecs = false;
+    bool execsReported(const FileId& file) const override
+    {
+        static_cast<void>(file);
+        return reportsExecs;
+    }
 };
 
 // A full process with a path; the other properties get plain values.
