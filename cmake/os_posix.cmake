@@ -22,6 +22,8 @@ set(ZERVA_OS_SOURCES
   src/platform/os/posix/fanotify_exec.h
   src/platform/os/posix/kernel_log.cpp
   src/platform/os/posix/kernel_log.h
+  src/platform/os/posix/loader_lookup.cpp
+  src/platform/os/posix/loader_lookup.h
   src/platform/os/posix/posix_add_lock.cpp
   src/platform/os/posix/posix_add_lock.h
   src/platform/os/posix/posix_conf_file.cpp

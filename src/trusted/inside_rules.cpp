@@ -1,5 +1,7 @@
 #include "trusted/inside_rules.h"
 
+#include <algorithm>
+
 namespace zerva {
 
 namespace {
@@ -31,6 +33,15 @@ TrustVerdict JudgeInside(const ProcessInside& inside, const FileId& program)
             && (!m.owner || (*m.owner != 0 && m.owner != own->owner) || (m.mode & OthersWrite) != 0))
             return TrustVerdict::ForeignCode;
     }
+    // A dynamically linked program runs with its loader mapped for its
+    // whole life (one replaced by an update is a deleted file, above). A
+    // link forged after unmapping what really ran (often the loader
+    // itself, for a program started through it) lacks it.
+    if (inside.loader
+        && std::none_of(inside.code.begin(), inside.code.end(), [&](const CodeMapping& m) {
+               return m.kind == CodeMapping::Kind::File && m.file == *inside.loader;
+           }))
+        return TrustVerdict::LoaderNotMapped;
     for (const CodeMapping& m : inside.code)
         if (m.kind == CodeMapping::Kind::Anonymous)
             return TrustVerdict::AnonymousCode;

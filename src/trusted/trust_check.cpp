@@ -60,7 +60,9 @@ TrustVerdict TrustCheck::inspected(const ProcessInfo& process, TrustMemory::Reco
     // Inside exec, the kernel names the new program before it maps it; a
     // moment later it is mapped. A forged link stays unmapped, and costs
     // these waits once in its life.
-    for (int retry = 0; retry < 2 && verdict == TrustVerdict::ProgramNotMapped; ++retry) {
+    for (int retry = 0;
+         retry < 2 && (verdict == TrustVerdict::ProgramNotMapped || verdict == TrustVerdict::LoaderNotMapped);
+         ++retry) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
         inside = m_source.inspect(process);
         verdict = inside ? JudgeInside(*inside, file) : TrustVerdict::Unreadable;

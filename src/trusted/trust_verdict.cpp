@@ -38,6 +38,8 @@ QString WarningText(TrustVerdict verdict)
         return QStringLiteral("Surec calisiyor, ama programi okunamiyor (gizlenmis)");
     case TrustVerdict::NotExecuted:
         return QStringLiteral("Program baglantisi calistirilan dosya degil");
+    case TrustVerdict::LoaderNotMapped:
+        return QStringLiteral("Program baglantisi sahte: programin yukleyicisi bellekte yok");
     }
     return {};
 }

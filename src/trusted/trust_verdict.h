@@ -23,6 +23,7 @@ enum class TrustVerdict : std::uint8_t {
     AnonymousCode,     // executable memory of no file (generated or injected code)
     ProgramHidden,     // a live process whose program cannot be read
     NotExecuted,       // the kernel executed another file for it than its link names
+    LoaderNotMapped,   // the loader its program names is not mapped: a forged link
 };
 
 // Whether the verdict stays with the process for its whole life: only what

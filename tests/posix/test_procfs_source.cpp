@@ -1,5 +1,6 @@
 #include "fakes/fake_process_source.h"
 #include "platform/os/posix/exec_events.h"
+#include "platform/os/posix/loader_lookup.h"
 #include "platform/os/posix/procfs_process_source.h"
 #include "platform/os/posix/procfs_tasks.h"
 #include "posix/support/fake_proc_tree.h"
@@ -12,6 +13,8 @@
 #include <QtTest>
 
 #include <cerrno>
+#include <cstring>
+#include <elf.h>
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/resource.h>
@@ -68,11 +71,98 @@ bool InFirstNamespaces()
         && std::string(user) == "user:[4026531837]" && std::string(pid) == "pid:[4026531836]";
 }
 
+// /bin/sleep with one change, made through its ELF header: "" for none,
+// "cut" (its first 20 bytes only), "phoff" (program headers past the end),
+// "phnum" (65 535 of them), "unended" (the loader's name loses its final
+// NUL), "relative" (its name does not start with '/'), "order" (the other
+// byte order).
+QByteArray ChangedSleep(const QString& change)
+{
+    QFile file(QStringLiteral("/bin/sleep"));
+    QByteArray b = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    if (b.size() < int(sizeof(Elf64_Ehdr)) || change.isEmpty())
+        return b;
+    Elf64_Ehdr h;
+    std::memcpy(&h, b.constData(), sizeof h);
+    if (change == QLatin1String("cut"))
+        return b.left(20);
+    if (change == QLatin1String("phoff"))
+        h.e_phoff = 1ULL << 40;
+    if (change == QLatin1String("phnum"))
+        h.e_phnum = 0xffff;
+    if (change == QLatin1String("order"))
+        b[EI_DATA] = char(b[EI_DATA] == ELFDATA2LSB ? ELFDATA2MSB : ELFDATA2LSB);
+    for (int i = 0; i < h.e_phnum && change != QLatin1String("phnum") && change != QLatin1String("phoff"); ++i) {
+        Elf64_Phdr p;
+        std::memcpy(&p, b.constData() + h.e_phoff + i * sizeof p, sizeof p);
+        if (p.p_type != PT_INTERP)
+            continue;
+        if (change == QLatin1String("unended"))
+            b[qsizetype(p.p_offset + p.p_filesz - 1)] = 'x';
+        if (change == QLatin1String("relative"))
+            b[qsizetype(p.p_offset)] = 'l';
+    }
+    if (change != QLatin1String("order"))
+        std::memcpy(b.data(), &h, sizeof h);
+    return b;
+}
+
 } // namespace
 
 class TestProcfsSource : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The loader a program file names, read within bounds from files of
+    // any shape: "loader" for a name of a file that exists, "none" for a
+    // program that names none, "-" for a file that tells nothing.
+    void elfInterpreter_data()
+    {
+        QTest::addColumn<QString>("file");   // a path, or "sleep:CHANGE" (ChangedSleep), or "text:..."
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("a dynamic program") << "/bin/sleep" << "loader";
+        QTest::newRow("a static program") << "/sbin/ldconfig" << "none";
+        QTest::newRow("a script") << "text:#!/bin/sh\n" << "-";
+        QTest::newRow("an empty file") << "text:" << "-";
+        QTest::newRow("a header cut short") << "sleep:cut" << "-";
+        QTest::newRow("headers past the end") << "sleep:phoff" << "-";
+        QTest::newRow("65 535 headers") << "sleep:phnum" << "-";
+        QTest::newRow("a name without its end") << "sleep:unended" << "-";
+        QTest::newRow("a relative name") << "sleep:relative" << "-";
+        QTest::newRow("the other byte order") << "sleep:order" << "-";
+    }
+    void elfInterpreter()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, answer);
+        if (file == QLatin1String("/sbin/ldconfig") && !QFile::exists(file))
+            QSKIP("no /sbin/ldconfig here");
+        QTemporaryDir dir;
+        QString path = file;
+        if (file.startsWith(QLatin1String("sleep:")) || file.startsWith(QLatin1String("text:"))) {
+            path = dir.filePath(QStringLiteral("program"));
+            QFile out(path);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(file.startsWith(QLatin1String("sleep:")) ? ChangedSleep(file.mid(6))
+                                                               : file.mid(5).toUtf8());
+        }
+        const int fd = ::open(qPrintable(path), O_RDONLY | O_CLOEXEC);
+        QVERIFY(fd >= 0);
+        const std::optional<std::string> name = ElfInterpreter(fd);
+        ::close(fd);
+        const QString got = !name ? QStringLiteral("-")
+            : name->empty()       ? QStringLiteral("none")
+            : QFile::exists(QString::fromStdString(*name)) ? QStringLiteral("loader")
+                                                           : QString::fromStdString(*name);
+        QCOMPARE(got, answer);
+        if (answer == QLatin1String("loader")) {
+            // The one this test itself runs with.
+            QFile maps(QStringLiteral("/proc/self/maps"));
+            QVERIFY(maps.open(QIODevice::ReadOnly));
+            const QString loader = QFileInfo(QString::fromStdString(*name)).canonicalFilePath();
+            QVERIFY2(maps.readAll().contains(loader.toUtf8()), qPrintable(loader));
+        }
+    }
+
     void craftedTree()
     {
         FakeProcTree proc;

@@ -143,6 +143,10 @@ struct ProcessInside {
     // environment cannot be read.
     std::optional<bool> preload;
     std::vector<CodeMapping> code;
+    // The loader its program names (a dynamically linked program's), which
+    // a real run keeps mapped; std::nullopt for none, or when it cannot be
+    // told.
+    std::optional<FileId> loader;
     // The account it runs as (its real user), the one that may change it;
     // std::nullopt when unknown.
     std::optional<unsigned> owner;

@@ -112,6 +112,7 @@ std::optional<ProcessInside> ProcfsProcessSource::inspect(const ProcessInfo& pro
     for (CodeMapping& m : inside.code)
         if (m.kind == CodeMapping::Kind::File)
             findOwner(pid, m);
+    inside.loader = m_loaders.loaderOf(rootFd, pid);
     return inside;
 }
 

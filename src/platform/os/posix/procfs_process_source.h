@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/os/posix/loader_lookup.h"
 #include "platform/os/process_source.h"
 
 #include <algorithm>
@@ -190,6 +191,8 @@ private:
     std::string m_preloadFile = "/etc/ld.so.preload";
     mutable std::vector<char> m_inside;
     mutable std::size_t m_insideLen = 0;
+    // The loader each program names, read once per version of its file.
+    mutable LoaderLookup m_loaders;
 };
 
 } // namespace zerva
