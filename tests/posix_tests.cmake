@@ -10,6 +10,8 @@ if(NOT WIN32)
     posix/support/fake_proc_tree.h
     posix/support/forged_link_process.cpp
     posix/support/forged_link_process.h
+    posix/support/listed_row.cpp
+    posix/support/listed_row.h
     posix/support/process_churn.cpp
     posix/support/process_churn.h
     posix/support/sanitized.h

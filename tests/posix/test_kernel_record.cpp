@@ -4,6 +4,7 @@
 // where the kernel reports its events.
 #include "posix/support/code_rewrite.h"
 #include "posix/support/forged_link_process.h"
+#include "posix/support/listed_row.h"
 #include "posix/support/spawned_process.h"
 #include "platform/controls/check_box.h"
 #include "platform/controls/list_view.h"
@@ -37,21 +38,6 @@ using namespace zerva;
 using namespace zerva::test;
 
 namespace {
-
-std::optional<int> rowOf(const ListView& list, qint64 pid)
-{
-    for (int row = 0; row < list.count(); ++row)
-        if (list.key(row) == pid)
-            return row;
-    return std::nullopt;
-}
-
-// The warning of process `pid`'s row; "hidden" when it is not listed.
-QString warningOf(const ListView& list, qint64 pid)
-{
-    const std::optional<int> row = rowOf(list, pid);
-    return row ? list.warning(*row) : QStringLiteral("hidden");
-}
 
 // Why the kernel's events cannot be had here; empty when they can.
 QString noEvents()
@@ -227,7 +213,7 @@ private Q_SLOTS:
             QVERIFY(spawned->started());
             pid = spawned->pid();
             window.refresh();
-            QCOMPARE(warningOf(window.list, pid), QStringLiteral("hidden"));
+            QCOMPARE(WarningOf(window.list, pid), QStringLiteral("hidden"));
             const pid_t tracer = ::fork();
             if (tracer == 0) {
                 // Attached and stopped (a detach needs a stopped tracee), held
@@ -244,14 +230,14 @@ private Q_SLOTS:
 
         const QString traced = WarningText(TrustVerdict::Traced);
         window.refresh();
-        QCOMPARE(warningOf(window.list, pid), traced);
+        QCOMPARE(WarningOf(window.list, pid), traced);
         window.refresh();
-        QCOMPARE(warningOf(window.list, pid), traced);
+        QCOMPARE(WarningOf(window.list, pid), traced);
         // Without the record (a window that began after), the inspection
         // alone sees no tracer now.
         Refreshes later(copy.path);
         later.refresh();
-        QCOMPARE(warningOf(later.list, pid), QStringLiteral("hidden"));
+        QCOMPARE(WarningOf(later.list, pid), QStringLiteral("hidden"));
     }
 
     // Which file the kernel executed for a process started while the
@@ -327,7 +313,7 @@ private Q_SLOTS:
             pid = child();
             subshell.pid = pid;
             window.refresh();
-            QCOMPARE(warningOf(window.list, started->pid()), QStringLiteral("hidden"));
+            QCOMPARE(WarningOf(window.list, started->pid()), QStringLiteral("hidden"));
         }
         if (how == QLatin1String("forged")) {
             forged = std::make_unique<ForgedLink>(copy.path, true);
@@ -351,7 +337,7 @@ private Q_SLOTS:
         // drain that could have brought a late report of its exec.
         window.refresh();
         window.refresh();
-        QCOMPARE(warningOf(window.list, pid), warning);
+        QCOMPARE(WarningOf(window.list, pid), warning);
     }
 
     // A trusted process killed and not yet reaped runs nothing: it is not
@@ -364,7 +350,7 @@ private Q_SLOTS:
         QVERIFY(sleeper.started());
         Refreshes window(copy.path);
         window.refresh();
-        QCOMPARE(warningOf(window.list, sleeper.pid()), QStringLiteral("hidden"));
+        QCOMPARE(WarningOf(window.list, sleeper.pid()), QStringLiteral("hidden"));
         QCOMPARE(window.hidden.trusted, 1);
 
         QCOMPARE(::kill(sleeper.pid(), SIGKILL), 0);
@@ -378,7 +364,7 @@ private Q_SLOTS:
             QThread::msleep(10);
         QVERIFY(zombie());
         window.refresh();
-        QCOMPARE(warningOf(window.list, sleeper.pid()), QStringLiteral("hidden"));
+        QCOMPARE(WarningOf(window.list, sleeper.pid()), QStringLiteral("hidden"));
         QCOMPARE(window.hidden.trusted, 0);
         QVERIFY(window.hidden.ending >= 1);
     }
@@ -400,7 +386,7 @@ private Q_SLOTS:
         const SpawnedProcess& victim = *sleepers[Sleepers / 2];
         Refreshes window(copy.path);
         window.refresh();
-        QCOMPARE(warningOf(window.list, victim.pid()), QStringLiteral("hidden"));
+        QCOMPARE(WarningOf(window.list, victim.pid()), QStringLiteral("hidden"));
         QVERIFY2(window.hidden.trusted >= Sleepers, qPrintable(QStringLiteral("%1 hidden, %2 listed").arg(window.hidden.trusted).arg(window.list.count())));
 
         QVERIFY(RewriteCode(victim.pid(), copy.path));
@@ -411,11 +397,11 @@ private Q_SLOTS:
         for (int refreshes = 0; refreshes < 60 && since.elapsed() < 30000; ++refreshes) {
             refreshTook.start();
             window.refresh();
-            if (warningOf(window.list, victim.pid()) != QLatin1String("hidden"))
+            if (WarningOf(window.list, victim.pid()) != QLatin1String("hidden"))
                 break;
             QThread::msleep(500);
         }
-        QCOMPARE(warningOf(window.list, victim.pid()), WarningText(TrustVerdict::CodeChanged));
+        QCOMPARE(WarningOf(window.list, victim.pid()), WarningText(TrustVerdict::CodeChanged));
         qInfo("listed %lld ms after its code was rewritten", static_cast<long long>(since.elapsed()));
         // Ten seconds, and the refresh that found it (slow on a crowded
         // machine: it may have inspected hundreds).

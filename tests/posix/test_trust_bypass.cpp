@@ -7,6 +7,7 @@
 #include "posix/support/code_rewrite.h"
 #include "posix/support/fake_proc_tree.h"
 #include "posix/support/forged_link_process.h"
+#include "posix/support/listed_row.h"
 #include "posix/support/spawned_process.h"
 #include "platform/controls/check_box.h"
 #include "platform/controls/list_view.h"
@@ -50,15 +51,6 @@ using namespace zerva::test;
 
 namespace {
 
-// The row of process `pid` in `list`, if listed.
-std::optional<int> rowOf(const ListView& list, qint64 pid)
-{
-    for (int row = 0; row < list.count(); ++row)
-        if (list.key(row) == pid)
-            return row;
-    return std::nullopt;
-}
-
 // Lists the live processes against `entries` and returns the row of `pid`.
 std::optional<int> listedRow(ListView& list, qint64 pid, const QStringList& entries)
 {
@@ -68,7 +60,7 @@ std::optional<int> listedRow(ListView& list, qint64 pid, const QStringList& entr
     CheckBox box{QString()};
     ProcfsProcessSource source;
     ListProcesses(list, source, box, trList);
-    return rowOf(list, pid);
+    return RowOf(list, pid);
 }
 
 // Waits (ten seconds at most) until `done` holds.
@@ -191,13 +183,6 @@ CodeMapping mappingOf(const QString& line)
         m.owner = owner.toUInt();
     m.mode = f.value(4, QStringLiteral("755")).toUInt(nullptr, 8);
     return m;
-}
-
-// The warning of process `pid`'s row; "hidden" when it is not listed.
-QString warningOf(const ListView& list, qint64 pid)
-{
-    const std::optional<int> row = rowOf(list, pid);
-    return row ? list.warning(*row) : QStringLiteral("hidden");
 }
 
 // The first thread's state and how many threads are left, as "Z 82".
@@ -440,7 +425,7 @@ private Q_SLOTS:
         CheckBox box{QString()};
         ProcfsProcessSource source;
         ListProcesses(list, source, box, trList);
-        const std::optional<int> row = rowOf(list, process.pid());
+        const std::optional<int> row = RowOf(list, process.pid());
         QVERIFY2(row.has_value() == listed, row ? qPrintable(QStringLiteral("listed: ") + list.warning(*row)) : "hidden");
         if (row) {   // as shown: a blank at the end is escaped
             QCOMPARE(list.subItem(*row, 1), DisplayText(d.filePath(reported).toStdString()));
@@ -451,7 +436,7 @@ private Q_SLOTS:
         // "Guvenilirleri goster" lists it whatever the entries say.
         box.setValue(CheckBox::Ticked);
         ListProcesses(list, source, box, trList);
-        QVERIFY(rowOf(list, process.pid()));
+        QVERIFY(RowOf(list, process.pid()));
     }
 
     // A list too long to search for links in a refresh is searched on a
@@ -640,7 +625,7 @@ private Q_SLOTS:
         trList.add(QStringLiteral("/usr/bin/tool"));
         CheckBox box{QString()};
         ListProcesses(list, source, box, trList);
-        QCOMPARE(warningOf(list, 5), warning);
+        QCOMPARE(WarningOf(list, 5), warning);
         if (warning == QLatin1String("hidden"))
             return;
         // The mark, the tooltip and what a screen reader says of the row.
@@ -651,7 +636,7 @@ private Q_SLOTS:
         // "Guvenilirleri goster" lists every process plainly.
         box.setValue(CheckBox::Ticked);
         ListProcesses(list, source, box, trList);
-        QCOMPARE(warningOf(list, 5), QString());
+        QCOMPARE(WarningOf(list, 5), QString());
     }
 
     // From one refresh to the next: a link that changes is not believed, an
@@ -677,11 +662,11 @@ private Q_SLOTS:
         source.processes = {MakeProcess(5, "tool", "/usr/bin/tool"), moved};
         source.processes[0].startTime = 500;
         refresh();
-        QCOMPARE(warningOf(list, 5), QStringLiteral("hidden"));
-        QCOMPARE(warningOf(list, 6), QString());
+        QCOMPARE(WarningOf(list, 5), QStringLiteral("hidden"));
+        QCOMPARE(WarningOf(list, 6), QString());
         source.processes[1].executablePath = "/usr/bin/tool";
         refresh();
-        QCOMPARE(warningOf(list, 6), WarningText(TrustVerdict::LinkChanged));
+        QCOMPARE(WarningOf(list, 6), WarningText(TrustVerdict::LinkChanged));
 
         // A child seen between fork and exec runs its parent's program; its
         // exec is its one change.
@@ -691,17 +676,17 @@ private Q_SLOTS:
         source.processes[1].executablePath = "/home/u/other";
         source.processes.push_back(child);
         refresh();
-        QCOMPARE(warningOf(list, 7), QString());
+        QCOMPARE(WarningOf(list, 7), QString());
         source.processes[2].executablePath = "/usr/bin/tool";
         source.running[7] = FileId{1, 10};
         source.inside[7].code = {mappingOf(QStringLiteral("file 10"))};
         refresh();
-        QCOMPARE(warningOf(list, 7), QStringLiteral("hidden"));
+        QCOMPARE(WarningOf(list, 7), QStringLiteral("hidden"));
         source.processes[2].executablePath = "/usr/bin/tool2";
         refresh();
         source.processes[2].executablePath = "/usr/bin/tool";
         refresh();
-        QCOMPARE(warningOf(list, 7), WarningText(TrustVerdict::LinkChanged));
+        QCOMPARE(WarningOf(list, 7), WarningText(TrustVerdict::LinkChanged));
         source.processes.pop_back();
 
         // Inspected once in a while; a tracer found stays with the process.
@@ -712,29 +697,29 @@ private Q_SLOTS:
         source.inside[5].tracerPid = 77;
         refresh();
         QCOMPARE(source.inspections, 1);
-        QCOMPARE(warningOf(list, 5), WarningText(TrustVerdict::Traced));
+        QCOMPARE(WarningOf(list, 5), WarningText(TrustVerdict::Traced));
         source.inside[5].tracerPid = 0;
         refresh();
-        QCOMPARE(warningOf(list, 5), WarningText(TrustVerdict::Traced));
+        QCOMPARE(WarningOf(list, 5), WarningText(TrustVerdict::Traced));
         // A new process under the same pid is judged afresh.
         source.processes[0].startTime = 501;
         refresh();
-        QCOMPARE(warningOf(list, 5), QStringLiteral("hidden"));
+        QCOMPARE(WarningOf(list, 5), QStringLiteral("hidden"));
 
         // What is there only for now is judged again at each inspection;
         // changed code once seen is not forgotten when its pages go.
         source.inside[5].code.push_back(mappingOf(QStringLiteral("anon")));
         refresh();
-        QCOMPARE(warningOf(list, 5), WarningText(TrustVerdict::AnonymousCode));
+        QCOMPARE(WarningOf(list, 5), WarningText(TrustVerdict::AnonymousCode));
         source.inside[5].code.pop_back();
         refresh();
-        QCOMPARE(warningOf(list, 5), QStringLiteral("hidden"));
+        QCOMPARE(WarningOf(list, 5), QStringLiteral("hidden"));
         source.inside[5].code = {mappingOf(QStringLiteral("file 10 4"))};
         refresh();
-        QCOMPARE(warningOf(list, 5), WarningText(TrustVerdict::CodeChanged));
+        QCOMPARE(WarningOf(list, 5), WarningText(TrustVerdict::CodeChanged));
         source.inside[5].code = {mappingOf(QStringLiteral("file 10"))};
         refresh();
-        QCOMPARE(warningOf(list, 5), WarningText(TrustVerdict::CodeChanged));
+        QCOMPARE(WarningOf(list, 5), WarningText(TrustVerdict::CodeChanged));
     }
 
     // The same rules read from a crafted /proc: process 42 runs a real file
@@ -815,7 +800,7 @@ private Q_SLOTS:
         trList.add(tool);
         CheckBox box{QString()};
         ListProcesses(list, source, box, trList);
-        QCOMPARE(warningOf(list, 42), warning);
+        QCOMPARE(WarningOf(list, 42), warning);
     }
 
     // A process that sets its program link to a trusted file while it runs
@@ -904,14 +889,14 @@ private Q_SLOTS:
         TrustMemory memory;
         if (seenBefore) {
             ListProcesses(list, source, box, trList, &memory);
-            QCOMPARE(warningOf(list, forged.pid), QString());
+            QCOMPARE(WarningOf(list, forged.pid), QString());
         }
         if (inProcess)
             inProcess->forge();
         QVERIFY2(waitFor([&] { return linkOf(forged.pid) == tool.toStdString(); }),
                  "the kernel did not take the forged link");
         ListProcesses(list, source, box, trList, &memory);
-        const QString got = warningOf(list, forged.pid);
+        const QString got = WarningOf(list, forged.pid);
         QVERIFY2(warning.split(u'|').contains(got), qPrintable(got));
     }
 
@@ -962,7 +947,7 @@ private Q_SLOTS:
             QVERIFY(waitFor([&] { return RewriteCode(process.pid(), tool); }));
         ListView list;
         listedRow(list, process.pid(), {tool});
-        QCOMPARE(warningOf(list, process.pid()), warning);
+        QCOMPARE(WarningOf(list, process.pid()), warning);
     }
 
     // Threads that ended under a tracer stay as zombies in front of the one
